@@ -1,0 +1,113 @@
+// The records and helpers that every subsystem passes around: the reader's
+// context, one command in flight, keyword comparison and the one complaint.
+#pragma once
+
+#include <gtk/gtk.h>
+#include <gtk/gtkunixprint.h>
+#include <cstdio>
+#include <cstddef>
+
+// Context of a reader or of a feedback callback.
+struct info {
+    FILE *out;            // where feedback lines go
+    FILE *in;             // what a reader reads
+    FILE *log;            // session log, or null
+    GtkBuilder *builder;  // holds every object of the UI description
+    GObject *obj;         // first object a callback reports on
+    GObject *obj2;        // second object (a tree model beside its view)
+    const char *txt;      // a feedback tag, or the UI file name while wiring
+};
+
+struct command_data;
+using update_fn = void (*)(command_data *);
+
+// One command on its way from the reader to the GUI thread.
+struct command_data {
+    update_fn fn;         // the class handler
+    GObject *obj;         // the addressed object, when found
+    char *action;         // points into buf
+    char *data;           // points into buf
+    char *cmd;            // the decoded line (owned)
+    char *buf;            // working copy of cmd, split in place (owned)
+    GType type;           // exact class of obj, or 0
+    struct info *info;    // the reader's record (not owned)
+};
+
+// Aborts with the out-of-memory report naming the function.
+[[noreturn]] void oom_abort(const char *fn, const char *file, int line);
+// Aborts with the report of a violated internal assumption.
+[[noreturn]] void assumption_abort(const char *fn, const char *file, int line);
+#define OOM_ABORT() oom_abort(__func__, __FILE_NAME__, __LINE__)
+#define ASSUMPTION_ABORT() assumption_abort(__func__, __FILE_NAME__, __LINE__)
+
+// Line format.
+size_t read_buf(FILE *stream, char *&buf, size_t &capacity);
+bool input_at_eof(FILE *stream);
+void forget_input(FILE *stream);
+void fputs_escaped(const char *text, FILE *stream);
+bool streq(const char *a, const char *b);
+
+// Positions recorded by splitting a command line.
+struct split_positions {
+    int name_start, name_end, action_start, action_end, data_start;
+};
+split_positions split_command(char *line);
+
+// Reader and dispatcher.
+extern int reader_depth;
+void *digest_cmd(info *reader);
+gboolean run_update(gpointer record);
+void update_nothing(command_data *);
+void update_main_quit(command_data *);
+void update_ignore(command_data *);
+void ignore_cmd(GType type, const char *line);
+update_fn dispatch_handler(GType type);
+// Wakes a reader blocked on input and makes every reader level return.
+void stop_reader();
+bool reader_stop_requested();
+// Called once before the reader starts, so that stop_reader can wake it.
+void prepare_reader_wakeup();
+
+char *lc_numeric();
+void lc_numeric_restore(char *saved);
+
+// Switches LC_NUMERIC to "C" for the lifetime of the holder.
+struct c_numeric_scope {
+    char *saved = lc_numeric();
+    c_numeric_scope() = default;
+    c_numeric_scope(const c_numeric_scope &) = delete;
+    c_numeric_scope &operator=(const c_numeric_scope &) = delete;
+    ~c_numeric_scope() { lc_numeric_restore(saved); }
+};
+
+info *info_new_full(FILE *out, GObject *obj, GObject *obj2, const char *txt);
+info *info_txt_new(FILE *out, const char *txt);
+info *info_obj_new(FILE *out, GObject *obj, GObject *obj2);
+
+// Command files.
+bool remember_loading_file(const char *name);
+update_fn load_command_file(info *reader, const char *name);
+
+// Session log.
+void log_msg(FILE *log, const char *line);
+long elapsed_usec(const struct timespec &start);
+
+// Data parsing helpers shared by every handler.
+// True when the data is empty or white space only (" %c" converts nothing).
+bool is_blank(const char *data);
+
+// Reads data with a scanf format that ends in " %c" and accepts it only when
+// exactly one conversion per target was made: trailing blanks pass, any
+// trailing non-blank character adds a conversion and refuses the data.
+template <typename... T>
+bool scan_exact(const char *data, const char *format, T *...targets)
+{
+    char trailing;
+    if (data == nullptr)
+        return false;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+    int n = std::sscanf(data, format, targets..., &trailing);
+#pragma GCC diagnostic pop
+    return n == static_cast<int>(sizeof...(targets));
+}

@@ -1,0 +1,176 @@
+// The reader thread: reads lines, splits them, finds the addressed object
+// and hands each command to the GUI thread in the order read.
+#include "channel/channel.h"
+#include "widgets/widgets.h"
+
+#include <cctype>
+#include <clocale>
+#include <cstdlib>
+#include <cstring>
+
+int reader_depth = -1;
+
+void oom_abort(const char *fn, const char *file, int line)
+{
+    fprintf(stderr, "Out of memory in %s (%s:%d): ", fn, file, line);
+    abort();
+}
+
+void assumption_abort(const char *fn, const char *file, int line)
+{
+    fprintf(stderr, "In %s (%s:%d): ", fn, file, line);
+    abort();
+}
+
+void ignore_cmd(GType type, const char *line)
+{
+    fprintf(stderr, "ignoring %s%scommand \"%s\"\n", type ? g_type_name(type) : "",
+            type ? " " : "", line);
+}
+
+void update_nothing(command_data *)
+{
+}
+
+void update_ignore(command_data *cmd)
+{
+    ignore_cmd(cmd->type, cmd->cmd);
+}
+
+void update_main_quit(command_data *cmd)
+{
+    if (!is_blank(cmd->data)) {
+        update_widget(cmd);
+        return;
+    }
+    gtk_main_quit();
+}
+
+char *lc_numeric()
+{
+    char *saved = strdup(setlocale(LC_NUMERIC, nullptr));
+    if (saved == nullptr)
+        oom_abort("lc_numeric", __FILE_NAME__, __LINE__);
+    setlocale(LC_NUMERIC, "C");
+    return saved;
+}
+
+void lc_numeric_restore(char *saved)
+{
+    setlocale(LC_NUMERIC, saved);
+    free(saved);
+}
+
+info *info_new_full(FILE *out, GObject *obj, GObject *obj2, const char *txt)
+{
+    auto *ar = static_cast<info *>(malloc(sizeof(info)));
+    if (ar == nullptr)
+        oom_abort("info_new_full", __FILE_NAME__, __LINE__);
+    *ar = {.out = out, .in = nullptr, .log = nullptr, .builder = nullptr,
+           .obj = obj, .obj2 = obj2, .txt = txt};
+    return ar;
+}
+
+info *info_txt_new(FILE *out, const char *txt)
+{
+    return info_new_full(out, nullptr, nullptr, txt);
+}
+
+info *info_obj_new(FILE *out, GObject *obj, GObject *obj2)
+{
+    return info_new_full(out, obj, obj2, nullptr);
+}
+
+gboolean run_update(gpointer data)
+{
+    auto *record = static_cast<command_data *>(data);
+    char *saved = lc_numeric();
+    record->fn(record);
+    free(record->buf);
+    free(record->cmd);
+    free(record);
+    lc_numeric_restore(saved);
+    return FALSE;
+}
+
+namespace {
+
+bool is_comment_or_empty(const char *line, size_t len)
+{
+    if (len == 0)
+        return true;
+    while (isspace(static_cast<unsigned char>(*line)))
+        ++line;
+    return *line == '#';
+}
+
+void free_record(command_data *record)
+{
+    free(record->buf);
+    free(record->cmd);
+    free(record);
+}
+
+// Splits the working copy and chooses the record's handler.
+void resolve_command(info *reader, command_data *record)
+{
+    strcpy(record->buf, record->cmd);
+    split_positions p = split_command(record->buf);
+    record->action = record->buf + p.action_start;
+    record->data = record->buf + p.data_start;
+    const char *name = record->buf + p.name_start;
+    if (streq(record->action, "main_quit")) {
+        record->fn = update_main_quit;
+        return;
+    }
+    if (streq(record->action, "load") && *record->data && remember_loading_file(record->data)) {
+        record->fn = load_command_file(reader, record->data);
+        return;
+    }
+    record->obj = gtk_builder_get_object(reader->builder, name);
+    if (record->obj == nullptr) {
+        record->fn = update_ignore;
+        return;
+    }
+    record->type = G_OBJECT_TYPE(record->obj);
+    record->fn = dispatch_handler(record->type);
+}
+
+}  // namespace
+
+void *digest_cmd(info *reader)
+{
+    ++reader_depth;
+    while (!input_at_eof(reader->in) && !reader_stop_requested()) {
+        auto *record = static_cast<command_data *>(calloc(1, sizeof(command_data)));
+        size_t capacity = 32;
+        if (record == nullptr || (record->cmd = static_cast<char *>(malloc(capacity))) == nullptr)
+            oom_abort("digest_cmd", __FILE_NAME__, __LINE__);
+        record->info = reader;
+        record->type = 0;
+        if (reader_depth == 0)
+            log_msg(reader->log, nullptr);
+        size_t len = read_buf(reader->in, record->cmd, capacity);
+        if (reader_stop_requested()) {
+            free_record(record);
+            break;
+        }
+        if (reader_depth == 0)
+            log_msg(reader->log, record->cmd);
+        record->buf = static_cast<char *>(malloc(strlen(record->cmd) + 1));
+        if (record->buf == nullptr)
+            oom_abort("digest_cmd", __FILE_NAME__, __LINE__);
+        record->buf[0] = '\0';
+        if (is_comment_or_empty(record->cmd, len))
+            record->fn = update_nothing;
+        else
+            resolve_command(reader, record);
+        if (reader_stop_requested()) {
+            free_record(record);
+            break;
+        }
+        gdk_threads_add_timeout(0, run_update, record);
+    }
+    --reader_depth;
+    return nullptr;
+}

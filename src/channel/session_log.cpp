@@ -1,0 +1,45 @@
+// The session log: every line of the input channel with the time spent
+// waiting for it and on it.
+#include "channel/channel.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+namespace {
+
+char *pending_msg = nullptr;
+struct timespec log_start;
+
+}  // namespace
+
+long elapsed_usec(const struct timespec &start)
+{
+    struct timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    double usec = (now.tv_sec - start.tv_sec) * 1000000.0 + (now.tv_nsec - start.tv_nsec) / 1000.0;
+    return static_cast<long>(usec);
+}
+
+void log_msg(FILE *log, const char *line)
+{
+    if (log == nullptr)
+        return;
+    if (line == nullptr && pending_msg == nullptr) {
+        fputs("##########\t##### (New Wirepanel session) #####\n", log);
+    } else if (line == nullptr) {
+        fprintf(log, "%10ld\t", elapsed_usec(log_start));
+        fputs_escaped(pending_msg, log);
+        fputc('\n', log);
+        free(pending_msg);
+        pending_msg = nullptr;
+    } else if (pending_msg == nullptr) {
+        fprintf(log, "%10ld\t### (Idle) ###\n", elapsed_usec(log_start));
+        pending_msg = strdup(line);
+        if (pending_msg == nullptr)
+            oom_abort("log_msg", __FILE_NAME__, __LINE__);
+    } else {
+        assumption_abort("log_msg", __FILE_NAME__, __LINE__);
+    }
+    clock_gettime(CLOCK_MONOTONIC, &log_start);
+}

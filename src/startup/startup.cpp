@@ -1,0 +1,131 @@
+// The start-up steps that can fail, each with its one message and status.
+#include "startup/startup.h"
+#include "feedback/feedback.h"
+#include "widgets/widgets.h"
+
+#include <cairo.h>
+#include <gtk/gtkx.h>
+#include <cerrno>
+#include <cstdarg>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+const char usage_text[] =
+    "usage: wirepanel [[-i in-fifo] [-o out-fifo] [-b] [-u glade-file.ui] [-e xid]\n"
+    "                  [-l log-file] [-O err-file] [--display X-server]] | [-h |-G |-V]\n";
+
+void exit_with_message(int status, FILE *stream, const char *format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    vfprintf(stream, format, args);
+    va_end(args);
+    exit(status);
+}
+
+void print_versions()
+{
+    exit_with_message(0, stdout, "GTK+  v%d.%d.%d (running v%d.%d.%d)\ncairo v%s (running v%s)\n",
+                      GTK_MAJOR_VERSION, GTK_MINOR_VERSION, GTK_MICRO_VERSION,
+                      gtk_get_major_version(), gtk_get_minor_version(), gtk_get_micro_version(),
+                      CAIRO_VERSION_STRING, cairo_version_string());
+}
+
+void redirect_stderr(const char *name)
+{
+    if (name == nullptr)
+        return;
+    if (freopen(name, "a", stderr) == nullptr)
+        exit_with_message(1, stdout, "redirecting stderr to %s: %s\n", name, strerror(errno));
+    if (fchmod(fileno(stderr), 0600) != 0)
+        exit_with_message(1, stdout, "setting permissions of %s: %s\n", name, strerror(errno));
+    setvbuf(stderr, nullptr, _IOLBF, 0);
+}
+
+void go_background(bool flag, FILE *in, FILE *out, const char *err_name)
+{
+    if (!flag)
+        return;
+    if (in == stdin || out == stdout)
+        exit_with_message(1, stderr, "parameter -b requires both -i and -o\n");
+    pid_t pid = fork();
+    if (pid < 0)
+        exit_with_message(1, stderr, "going to background: %s\n", strerror(errno));
+    if (pid > 0)
+        exit_with_message(0, stdout, "%d\n", static_cast<int>(pid));
+    close(STDIN_FILENO);
+    close(STDOUT_FILENO);
+    if (err_name == nullptr && freopen("/dev/null", "w", stderr) == nullptr) {
+        // Nowhere left to report it; go on silently.
+    }
+}
+
+GtkBuilder *load_builder(const char *ui_name)
+{
+    GtkBuilder *builder = gtk_builder_new();
+    GError *error = nullptr;
+    if (gtk_builder_add_from_file(builder, ui_name, &error) == 0)
+        exit_with_message(1, stderr, "%s\n", error->message);
+    return builder;
+}
+
+FILE *open_log(const char *name)
+{
+    if (name == nullptr)
+        return nullptr;
+    if (strcmp(name, "-") == 0)
+        return stderr;
+    FILE *log = fopen(name, "a");
+    if (log == nullptr)
+        exit_with_message(1, stderr, "opening log file %s: %s\n", name, strerror(errno));
+    if (fchmod(fileno(log), 0600) != 0)
+        exit_with_message(1, stderr, "setting permissions of %s: %s\n", name, strerror(errno));
+    return log;
+}
+
+GtkWindow *find_main_window(GtkBuilder *builder)
+{
+    GObject *main = gtk_builder_get_object(builder, "main");
+    if (main == nullptr || !GTK_IS_WINDOW(main))
+        exit_with_message(1, stderr, "no toplevel window with id 'main'\n");
+    return GTK_WINDOW(main);
+}
+
+void prepare_widgets(GtkBuilder *builder, const char *ui_name, FILE *out)
+{
+    info wiring = {.out = out, .in = nullptr, .log = nullptr, .builder = builder,
+                   .obj = nullptr, .obj2 = nullptr, .txt = ui_name};
+    GSList *objects = gtk_builder_get_objects(builder);
+    for (GSList *o = objects; o; o = o->next)
+        wire_object_signals(G_OBJECT(o->data), &wiring);
+    for (GSList *o = objects; o; o = o->next)
+        attach_style_provider(G_OBJECT(o->data));
+    g_slist_free(objects);
+}
+
+void show_or_embed(const char *xid, GtkWindow *window)
+{
+    if (xid == nullptr) {
+        gtk_widget_show(GTK_WIDGET(window));
+        return;
+    }
+    unsigned long id = strtoul(xid, nullptr, 10);
+    if (std::to_string(id) != xid)
+        exit_with_message(1, stderr, "%s is not a valid XEmbed socket id\n", xid);
+    GtkWidget *child = gtk_bin_get_child(GTK_BIN(window));
+    if (child != nullptr) {
+        g_object_ref(child);
+        gtk_container_remove(GTK_CONTAINER(window), child);
+    }
+    GtkWidget *plug = gtk_plug_new(id);
+    if (!gtk_plug_get_embedded(GTK_PLUG(plug)))
+        exit_with_message(1, stderr, "unable to embed into XEmbed socket %s\n", xid);
+    if (child != nullptr) {
+        gtk_container_add(GTK_CONTAINER(plug), child);
+        g_object_unref(child);
+    }
+    gtk_widget_show(plug);
+}

@@ -1,0 +1,16 @@
+// Tree views: commands, store editing, row feedback and in-place cell edits.
+#pragma once
+
+#include "channel/channel.h"
+
+void update_tree_view(command_data *cmd);
+
+// Row feedback: wired to a tree selection's "changed".
+void send_tree_selection(GtkTreeSelection *selection, info *ar);
+
+// Renderer columns: finds the renderer at a position of a column and the
+// model column it shows, storing that under "col_number" on the renderer.
+GtkCellRenderer *tree_view_column_get_renderer_column(GtkBuilder *builder, const char *ui_name,
+                                                      GtkTreeViewColumn *column, int position);
+void cell_edited(GtkCellRendererText *renderer, gchar *path, gchar *text, info *ar);
+void cell_toggled(GtkCellRendererToggle *renderer, gchar *path, info *ar);

@@ -1,0 +1,45 @@
+// Class handlers of the ordinary widgets and the actions that every widget knows.
+#pragma once
+
+#include "channel/channel.h"
+
+// Generic actions and style.
+void update_widget(command_data *cmd);
+void set_handlers_blocked(command_data *cmd, GObject *target);
+void attach_style_provider(GObject *obj);
+void update_widget_style(command_data *cmd);
+
+// Text-bearing widgets.
+void update_combo_box_text(command_data *cmd);
+void update_label(command_data *cmd);
+void update_image(command_data *cmd);
+void update_text_view(command_data *cmd);
+void update_notebook(command_data *cmd);
+void update_expander(command_data *cmd);
+void update_frame(command_data *cmd);
+void update_scrolled_window(command_data *cmd);
+void update_button(command_data *cmd);
+void update_menu_item(command_data *cmd);
+void update_entry(command_data *cmd);
+
+// Value widgets.
+void update_switch(command_data *cmd);
+void update_toggle_button(command_data *cmd);
+void update_spin_button(command_data *cmd);
+void update_scale(command_data *cmd);
+void update_progress_bar(command_data *cmd);
+void update_spinner(command_data *cmd);
+void update_calendar(command_data *cmd);
+
+// Status bars.
+void update_statusbar(command_data *cmd);
+
+// Windows and dialogs.
+bool try_window_action(command_data *cmd);
+void update_window(command_data *cmd);
+void update_file_chooser_dialog(command_data *cmd);
+void update_file_chooser_button(command_data *cmd);
+void update_color_button(command_data *cmd);
+void update_font_button(command_data *cmd);
+void update_print_dialog(command_data *cmd);
+void update_socket(command_data *cmd);

@@ -1,0 +1,76 @@
+// Builds real widgets from a small UI string and runs commands on them as
+// the GUI thread would, so tests can read back state no channel shows.
+#pragma once
+
+#include "channel/channel.h"
+#include <gtest/gtest.h>
+#include <cstdlib>
+#include <cstring>
+#include <cstdio>
+#include <string>
+
+struct ui_fixture {
+    GtkBuilder *builder;
+    info reader{};
+
+    explicit ui_fixture(const std::string &objects)
+    {
+        std::string ui = "<interface>" + objects + "</interface>";
+        builder = gtk_builder_new_from_string(ui.c_str(), -1);
+        reader.out = tmpfile();
+        reader.builder = builder;
+    }
+    ~ui_fixture()
+    {
+        fclose(reader.out);
+        g_object_unref(builder);
+    }
+    ui_fixture(const ui_fixture &) = delete;
+    ui_fixture &operator=(const ui_fixture &) = delete;
+
+    GObject *obj(const char *id) { return gtk_builder_get_object(builder, id); }
+
+    // Splits and dispatches one line, then runs it at once.
+    void run(const std::string &line)
+    {
+        auto *record = static_cast<command_data *>(calloc(1, sizeof(command_data)));
+        record->cmd = strdup(line.c_str());
+        record->buf = strdup(line.c_str());
+        record->info = &reader;
+        split_positions p = split_command(record->buf);
+        record->action = record->buf + p.action_start;
+        record->data = record->buf + p.data_start;
+        record->obj = gtk_builder_get_object(builder, record->buf + p.name_start);
+        if (record->obj == nullptr) {
+            record->fn = update_ignore;
+        } else {
+            record->type = G_OBJECT_TYPE(record->obj);
+            record->fn = dispatch_handler(record->type);
+        }
+        run_update(record);
+    }
+
+    // Runs a line and tells whether it was refused with the complaint.
+    bool refused(const std::string &line)
+    {
+        testing::internal::CaptureStderr();
+        run(line);
+        std::string err = testing::internal::GetCapturedStderr();
+        return err.find("ignoring ") != std::string::npos;
+    }
+
+    // Feedback written so far, then forgotten.
+    std::string feedback()
+    {
+        fflush(reader.out);
+        rewind(reader.out);
+        std::string text;
+        char chunk[4096];
+        size_t n;
+        while ((n = fread(chunk, 1, sizeof chunk, reader.out)) > 0)
+            text.append(chunk, n);
+        fclose(reader.out);
+        reader.out = tmpfile();
+        return text;
+    }
+};
