@@ -65,6 +65,8 @@ update_fn dispatch_handler(GType type);
 // Wakes a reader blocked on input and makes every reader level return.
 void stop_reader();
 bool reader_stop_requested();
+// Blocks the reader until shut-down stops it.
+void wait_for_reader_stop();
 // Called once before the reader starts, so that stop_reader can wake it.
 void prepare_reader_wakeup();
 
