@@ -170,7 +170,7 @@ void *digest_cmd(info *reader)
             break;
         }
         bool quits = record->fn == update_main_quit && is_blank(record->data);
-        gdk_threads_add_timeout(0, run_update, record);
+        hand_over(record);
         // Nothing after a quit can run, so leave the rest of the input to
         // whoever reads it next (two runs fed from one here-document).
         if (quits)
