@@ -61,10 +61,15 @@ void refuse(command_data *cmd)
     ignore_cmd(cmd->type, cmd->cmd);
 }
 
-// A truth value: exactly one number, 0 or 1.
+// A truth value: exactly one number, 0 or 1. Read wider than an unsigned
+// int, so that 4294967296 is refused rather than wrapped round to 0.
 bool scan_truth(const char *data, unsigned *value)
 {
-    return scan_exact(data, "%u %c", value) && *value < 2;
+    unsigned long number;
+    if (!scan_exact(data, "%lu %c", &number) || number > 1)
+        return false;
+    *value = static_cast<unsigned>(number);
+    return true;
 }
 
 void do_block(command_data *cmd)
