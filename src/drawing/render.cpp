@@ -1,0 +1,97 @@
+// Replays a drawing area's list of draw operations onto the cairo context
+// that GTK hands to its "draw" handler.
+#include "drawing/draw_op.h"
+
+namespace {
+
+template <typename R>
+const R &arg(const void *args)
+{
+    return *static_cast<const R *>(args);
+}
+
+// Moves the current point so that the text shown next puts the named point
+// of its box (measured with the font in force now) where the move started.
+void rel_move_for(cairo_t *cr, const move_for_args &a)
+{
+    if (a.anchor < 0 || a.anchor >= anchor_count)
+        ASSUMPTION_ABORT();
+    cairo_text_extents_t extents;
+    cairo_text_extents(cr, a.text, &extents);
+    const anchor_row &anchor = anchors[a.anchor];
+    cairo_rel_move_to(cr, anchor.width_factor * extents.width,
+                      anchor.height_factor * extents.height);
+}
+
+using draw_fn = void (*)(cairo_t *cr, const void *args);
+
+// One cairo call per kind, in the order of the kinds.
+constexpr draw_fn draw_calls[draw_op_kind_count] = {
+    [](cairo_t *cr, const void *a) {  // ARC
+        auto &r = arg<arc_args>(a);
+        cairo_arc(cr, r.x, r.y, r.radius, r.angle1, r.angle2);
+    },
+    [](cairo_t *cr, const void *a) {  // ARC_NEGATIVE
+        auto &r = arg<arc_args>(a);
+        cairo_arc_negative(cr, r.x, r.y, r.radius, r.angle1, r.angle2);
+    },
+    [](cairo_t *cr, const void *) { cairo_close_path(cr); },
+    [](cairo_t *cr, const void *a) {  // CURVE_TO
+        auto &r = arg<curve_args>(a);
+        cairo_curve_to(cr, r.x1, r.y1, r.x2, r.y2, r.x3, r.y3);
+    },
+    [](cairo_t *cr, const void *) { cairo_fill(cr); },
+    [](cairo_t *cr, const void *) { cairo_fill_preserve(cr); },
+    [](cairo_t *cr, const void *a) { cairo_line_to(cr, arg<point_args>(a).x, arg<point_args>(a).y); },
+    [](cairo_t *cr, const void *a) { cairo_move_to(cr, arg<point_args>(a).x, arg<point_args>(a).y); },
+    [](cairo_t *cr, const void *a) {  // RECTANGLE
+        auto &r = arg<rectangle_args>(a);
+        cairo_rectangle(cr, r.x, r.y, r.width, r.height);
+    },
+    [](cairo_t *cr, const void *a) {  // REL_CURVE_TO
+        auto &r = arg<curve_args>(a);
+        cairo_rel_curve_to(cr, r.x1, r.y1, r.x2, r.y2, r.x3, r.y3);
+    },
+    [](cairo_t *cr, const void *a) { cairo_rel_line_to(cr, arg<point_args>(a).x, arg<point_args>(a).y); },
+    [](cairo_t *cr, const void *a) { cairo_rel_move_to(cr, arg<point_args>(a).x, arg<point_args>(a).y); },
+    [](cairo_t *cr, const void *a) { rel_move_for(cr, arg<move_for_args>(a)); },
+    [](cairo_t *cr, const void *) { cairo_identity_matrix(cr); },
+    [](cairo_t *cr, const void *a) {  // SET_DASH
+        auto &r = arg<dash_args>(a);
+        cairo_set_dash(cr, r.dashes, r.count, 0.0);
+    },
+    [](cairo_t *cr, const void *a) {  // SET_FONT_FACE
+        auto &r = arg<font_face_args>(a);
+        cairo_select_font_face(cr, r.family, static_cast<cairo_font_slant_t>(r.slant),
+                               static_cast<cairo_font_weight_t>(r.weight));
+    },
+    [](cairo_t *cr, const void *a) { cairo_set_font_size(cr, arg<size_args>(a).size); },
+    [](cairo_t *cr, const void *a) {
+        cairo_set_line_cap(cr, static_cast<cairo_line_cap_t>(arg<line_cap_args>(a).cap));
+    },
+    [](cairo_t *cr, const void *a) {
+        cairo_set_line_join(cr, static_cast<cairo_line_join_t>(arg<line_join_args>(a).join));
+    },
+    [](cairo_t *cr, const void *a) { cairo_set_line_width(cr, arg<width_args>(a).width); },
+    [](cairo_t *cr, const void *a) { gdk_cairo_set_source_rgba(cr, &arg<GdkRGBA>(a)); },
+    [](cairo_t *cr, const void *a) { cairo_show_text(cr, static_cast<const char *>(a)); },
+    [](cairo_t *cr, const void *) { cairo_stroke(cr); },
+    [](cairo_t *cr, const void *) { cairo_stroke_preserve(cr); },
+    [](cairo_t *cr, const void *a) { cairo_transform(cr, &arg<cairo_matrix_t>(a)); },
+};
+
+} // namespace
+
+void draw(cairo_t *cr, draw_op_kind kind, const void *args)
+{
+    if (kind < 0 || kind >= draw_op_kind_count)
+        ASSUMPTION_ABORT();
+    draw_calls[kind](cr, args);
+}
+
+gboolean replay_draw_ops(GtkWidget *widget, cairo_t *cr, gpointer)
+{
+    for (const draw_op *op = first_draw_op(widget); op != nullptr; op = op->next)
+        draw(cr, op->kind, op->args);
+    return FALSE;
+}
