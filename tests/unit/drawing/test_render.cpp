@@ -48,7 +48,12 @@ void run_all(ui_fixture &ui, const std::vector<std::string> &commands)
 // A scratch directory removed with everything in it.
 struct scratch_dir {
     std::string path;
-    scratch_dir() : path(g_dir_make_tmp("drawing-XXXXXX", nullptr)) {}
+    scratch_dir()
+    {
+        char *made = g_dir_make_tmp("drawing-XXXXXX", nullptr);
+        path = made;
+        g_free(made);
+    }
     ~scratch_dir()
     {
         std::string command = "rm -rf '" + path + "'";
