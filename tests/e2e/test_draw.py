@@ -1,12 +1,13 @@
 """Draw commands over the real channel: the exact complaint for refused
 commands, and numbers that cairo cannot take kept away from it."""
+import subprocess
 import time
 
 import pytest
 
-from conftest import window_ui
+from conftest import window_id, window_ui
 
-AREA = ('<child><object class="GtkDrawingArea" id="area">'
+AREA = ('<child><object class="GtkDrawingArea" id="area"><property name="visible">1</property>'
         '<property name="width-request">200</property>'
         '<property name="height-request">100</property></object></child>')
 
@@ -60,3 +61,46 @@ def test_huge_numbers_do_not_freeze(area_panel, tmp_path):
     area_panel.ping(timeout=5)
     assert time.monotonic() - start < 5
     assert (tmp_path / "big.svg").exists()
+
+
+def window_pixel(wid, x, y):
+    """The colour of one pixel of an X window, as (red, green, blue)."""
+    xwd = subprocess.run(["xwd", "-silent", "-id", wid], capture_output=True, check=True, timeout=10)
+    ppm = subprocess.run(["xwdtopnm"], input=xwd.stdout, capture_output=True, check=True,
+                         timeout=10).stdout
+    fields, pos = [], 0
+    while len(fields) < 4:  # magic, width, height, maximum value
+        while ppm[pos:pos + 1].isspace():
+            pos += 1
+        end = pos
+        while not ppm[end:end + 1].isspace():
+            end += 1
+        fields.append(ppm[pos:end])
+        pos = end
+    assert fields[0] == b"P6" and fields[3] == b"255", fields
+    width = int(fields[1])
+    start = pos + 1 + 3 * (y * width + x)
+    return tuple(ppm[start:start + 3])
+
+
+def wait_pixel(wid, colour, timeout=10):
+    deadline = time.monotonic() + timeout
+    while True:
+        seen = window_pixel(wid, 100, 50)
+        if seen == colour:
+            return
+        if time.monotonic() > deadline:
+            raise AssertionError("pixel stayed %r, wanted %r" % (seen, colour))
+        time.sleep(0.05)
+
+
+def test_list_replayed_on_screen(area_panel):
+    """Painting commands, replacements and removals repaint the area."""
+    wid = window_id("wirepanel-test")
+    background = window_pixel(wid, 100, 50)
+    area_panel.send("area:set_source_rgba 1 red", "area:rectangle 1 0 0 200 100", "area:fill 1")
+    wait_pixel(wid, (255, 0, 0))
+    area_panel.send("area:set_source_rgba =1 blue")
+    wait_pixel(wid, (0, 0, 255))
+    area_panel.send("area:remove 1")
+    wait_pixel(wid, background)
