@@ -1,6 +1,7 @@
 // Replays a drawing area's list of draw operations onto the cairo context
 // that GTK hands to its "draw" handler.
 #include "drawing/draw_op.h"
+#include <cmath>
 
 namespace {
 
@@ -23,18 +24,37 @@ void rel_move_for(cairo_t *cr, const move_for_args &a)
                       anchor.height_factor * extents.height);
 }
 
+// True when the arc's radius, as transformations in force have scaled it,
+// lies far outside anything drawable: cairo would split such an arc into
+// segments for minutes, and its fixed-point coordinates cannot hold it anyway.
+bool arc_too_large(cairo_t *cr, double radius)
+{
+    double ax = radius, ay = 0, bx = 0, by = radius;
+    cairo_user_to_device_distance(cr, &ax, &ay);
+    cairo_user_to_device_distance(cr, &bx, &by);
+    return !(std::hypot(ax, ay) <= drawable_limit && std::hypot(bx, by) <= drawable_limit);
+}
+
+using arc_fn = void (*)(cairo_t *, double, double, double, double, double);
+
+// Such an arc becomes the lines to its start and end points, which keeps the
+// rest of the path where the arc would have left it.
+void arc(cairo_t *cr, const arc_args &r, arc_fn cairo_call)
+{
+    if (!arc_too_large(cr, r.radius)) {
+        cairo_call(cr, r.x, r.y, r.radius, r.angle1, r.angle2);
+        return;
+    }
+    cairo_line_to(cr, r.x + r.radius * std::cos(r.angle1), r.y + r.radius * std::sin(r.angle1));
+    cairo_line_to(cr, r.x + r.radius * std::cos(r.angle2), r.y + r.radius * std::sin(r.angle2));
+}
+
 using draw_fn = void (*)(cairo_t *cr, const void *args);
 
 // One cairo call per kind, in the order of the kinds.
 constexpr draw_fn draw_calls[draw_op_kind_count] = {
-    [](cairo_t *cr, const void *a) {  // ARC
-        auto &r = arg<arc_args>(a);
-        cairo_arc(cr, r.x, r.y, r.radius, r.angle1, r.angle2);
-    },
-    [](cairo_t *cr, const void *a) {  // ARC_NEGATIVE
-        auto &r = arg<arc_args>(a);
-        cairo_arc_negative(cr, r.x, r.y, r.radius, r.angle1, r.angle2);
-    },
+    [](cairo_t *cr, const void *a) { arc(cr, arg<arc_args>(a), cairo_arc); },
+    [](cairo_t *cr, const void *a) { arc(cr, arg<arc_args>(a), cairo_arc_negative); },
     [](cairo_t *cr, const void *) { cairo_close_path(cr); },
     [](cairo_t *cr, const void *a) {  // CURVE_TO
         auto &r = arg<curve_args>(a);

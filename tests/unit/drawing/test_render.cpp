@@ -279,3 +279,40 @@ INSTANTIATE_TEST_SUITE_P(render, transform_test, testing::Values(
     transform_case{"inserted_before", {"translate 1 10 0", "scale 2<1 2 2"}, "2 0 0 2 27 7"}));
 
 } // namespace
+
+namespace {
+
+// Transformations that pile up must not let an arc grow so large in device
+// space that cairo spends minutes on it (this replay took longer than the
+// test's time limit before): such an arc is drawn through its end points.
+TEST(render, arc_scaled_beyond_drawable_ends_quickly)
+{
+    ui_fixture ui(area_ui);
+    run_all(ui, {"scale 1 1e7 1e7", "scale 1 1e7 1e7", "scale 1 1e7 1e7", "scale 1 1e7 1e7",
+                 "scale 1 1e7 1e7", "move_to 1 0 0", "arc 1 0 0 10 0 90",
+                 "arc_negative 1 0 0 10 0 -180", "stroke 1"});
+    canvas c;
+    replay_draw_ops(GTK_WIDGET(ui.obj("area")), c.cr.get(), nullptr);
+    EXPECT_EQ(cairo_status(c.cr.get()), CAIRO_STATUS_SUCCESS);
+}
+
+// An arc of drawable size is still cairo's own, however it was scaled.
+TEST(render, arc_within_drawable_is_cairos)
+{
+    ui_fixture ui(area_ui);
+    run_all(ui, {"scale 1 1e3 1e3", "arc 1 0 0 1e4 0 90"});
+    canvas ours, theirs;
+    replay_draw_ops(GTK_WIDGET(ui.obj("area")), ours.cr.get(), nullptr);
+    cairo_scale(theirs.cr.get(), 1e3, 1e3);
+    cairo_arc(theirs.cr.get(), 0, 0, 1e4, 0, G_PI / 2);
+    auto path_size = [](cairo_t *cr) {
+        cairo_path_t *path = cairo_copy_path(cr);
+        int n = path->num_data;
+        cairo_path_destroy(path);
+        return n;
+    };
+    EXPECT_GT(path_size(ours.cr.get()), 8) << "an arc, not two lines";
+    EXPECT_EQ(path_size(ours.cr.get()), path_size(theirs.cr.get()));
+}
+
+} // namespace
