@@ -53,9 +53,11 @@ def test_accepted_commands_are_silent(area_panel):
 
 
 def test_huge_numbers_do_not_freeze(area_panel, tmp_path):
-    """Arcs at the limit of what is accepted still answer at once."""
+    """Arcs at the limit of what is accepted, or scaled far beyond it by
+    transformations that pile up, still leave the server answering at once."""
     area_panel.send("area:arc 1 100 50 1e7 0 360", "area:arc_negative 1 100 50 1e7 -1e7 1e7",
                     "area:arc 1 0 0 1e999 0 360", "area:stroke 1",
+                    *["area:scale 2 1e7 1e7"] * 6, "area:arc 2 0 0 10 0 90", "area:stroke 2",
                     "area:snapshot big.svg")
     start = time.monotonic()
     area_panel.ping(timeout=5)
