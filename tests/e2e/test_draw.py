@@ -50,6 +50,7 @@ def test_accepted_commands_are_silent(area_panel):
                     "area:line_to 6 10000000 -10000000", "area:stroke 6")
     assert area_panel.ping() == []
     assert area_panel.errors() == []
+    assert area_panel.quit() == 0, "clean exit, nothing leaked"
 
 
 def test_huge_numbers_do_not_freeze(area_panel, tmp_path):

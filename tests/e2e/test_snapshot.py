@@ -125,3 +125,4 @@ def test_block_stops_replay_in_snapshots(area_panel, tmp_path):
     assert shapes_in((tmp_path / "blocked.svg").read_text()) == empty
     assert shapes_in((tmp_path / "unblocked.svg").read_text()) >= empty + 2, "commands sent while blocked count"
     assert area_panel.errors() == []
+    assert area_panel.quit() == 0
