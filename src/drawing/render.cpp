@@ -53,51 +53,51 @@ using draw_fn = void (*)(cairo_t *cr, const void *args);
 
 // One cairo call per kind, in the order of the kinds.
 constexpr draw_fn draw_calls[draw_op_kind_count] = {
-    [](cairo_t *cr, const void *a) { arc(cr, arg<arc_args>(a), cairo_arc); },
-    [](cairo_t *cr, const void *a) { arc(cr, arg<arc_args>(a), cairo_arc_negative); },
-    [](cairo_t *cr, const void *) { cairo_close_path(cr); },
-    [](cairo_t *cr, const void *a) {  // CURVE_TO
+    /* ARC             */ [](cairo_t *cr, const void *a) { arc(cr, arg<arc_args>(a), cairo_arc); },
+    /* ARC_NEGATIVE    */ [](cairo_t *cr, const void *a) { arc(cr, arg<arc_args>(a), cairo_arc_negative); },
+    /* CLOSE_PATH      */ [](cairo_t *cr, const void *) { cairo_close_path(cr); },
+    /* CURVE_TO        */ [](cairo_t *cr, const void *a) {
         auto &r = arg<curve_args>(a);
         cairo_curve_to(cr, r.x1, r.y1, r.x2, r.y2, r.x3, r.y3);
     },
-    [](cairo_t *cr, const void *) { cairo_fill(cr); },
-    [](cairo_t *cr, const void *) { cairo_fill_preserve(cr); },
-    [](cairo_t *cr, const void *a) { cairo_line_to(cr, arg<point_args>(a).x, arg<point_args>(a).y); },
-    [](cairo_t *cr, const void *a) { cairo_move_to(cr, arg<point_args>(a).x, arg<point_args>(a).y); },
-    [](cairo_t *cr, const void *a) {  // RECTANGLE
+    /* FILL            */ [](cairo_t *cr, const void *) { cairo_fill(cr); },
+    /* FILL_PRESERVE   */ [](cairo_t *cr, const void *) { cairo_fill_preserve(cr); },
+    /* LINE_TO         */ [](cairo_t *cr, const void *a) { cairo_line_to(cr, arg<point_args>(a).x, arg<point_args>(a).y); },
+    /* MOVE_TO         */ [](cairo_t *cr, const void *a) { cairo_move_to(cr, arg<point_args>(a).x, arg<point_args>(a).y); },
+    /* RECTANGLE       */ [](cairo_t *cr, const void *a) {
         auto &r = arg<rectangle_args>(a);
         cairo_rectangle(cr, r.x, r.y, r.width, r.height);
     },
-    [](cairo_t *cr, const void *a) {  // REL_CURVE_TO
+    /* REL_CURVE_TO    */ [](cairo_t *cr, const void *a) {
         auto &r = arg<curve_args>(a);
         cairo_rel_curve_to(cr, r.x1, r.y1, r.x2, r.y2, r.x3, r.y3);
     },
-    [](cairo_t *cr, const void *a) { cairo_rel_line_to(cr, arg<point_args>(a).x, arg<point_args>(a).y); },
-    [](cairo_t *cr, const void *a) { cairo_rel_move_to(cr, arg<point_args>(a).x, arg<point_args>(a).y); },
-    [](cairo_t *cr, const void *a) { rel_move_for(cr, arg<move_for_args>(a)); },
-    [](cairo_t *cr, const void *) { cairo_identity_matrix(cr); },
-    [](cairo_t *cr, const void *a) {  // SET_DASH
+    /* REL_LINE_TO     */ [](cairo_t *cr, const void *a) { cairo_rel_line_to(cr, arg<point_args>(a).x, arg<point_args>(a).y); },
+    /* REL_MOVE_TO     */ [](cairo_t *cr, const void *a) { cairo_rel_move_to(cr, arg<point_args>(a).x, arg<point_args>(a).y); },
+    /* REL_MOVE_FOR    */ [](cairo_t *cr, const void *a) { rel_move_for(cr, arg<move_for_args>(a)); },
+    /* RESET_TRANSFORM */ [](cairo_t *cr, const void *) { cairo_identity_matrix(cr); },
+    /* SET_DASH        */ [](cairo_t *cr, const void *a) {
         auto &r = arg<dash_args>(a);
         cairo_set_dash(cr, r.dashes, r.count, 0.0);
     },
-    [](cairo_t *cr, const void *a) {  // SET_FONT_FACE
+    /* SET_FONT_FACE   */ [](cairo_t *cr, const void *a) {
         auto &r = arg<font_face_args>(a);
         cairo_select_font_face(cr, r.family, static_cast<cairo_font_slant_t>(r.slant),
                                static_cast<cairo_font_weight_t>(r.weight));
     },
-    [](cairo_t *cr, const void *a) { cairo_set_font_size(cr, arg<size_args>(a).size); },
-    [](cairo_t *cr, const void *a) {
+    /* SET_FONT_SIZE   */ [](cairo_t *cr, const void *a) { cairo_set_font_size(cr, arg<size_args>(a).size); },
+    /* SET_LINE_CAP    */ [](cairo_t *cr, const void *a) {
         cairo_set_line_cap(cr, static_cast<cairo_line_cap_t>(arg<line_cap_args>(a).cap));
     },
-    [](cairo_t *cr, const void *a) {
+    /* SET_LINE_JOIN   */ [](cairo_t *cr, const void *a) {
         cairo_set_line_join(cr, static_cast<cairo_line_join_t>(arg<line_join_args>(a).join));
     },
-    [](cairo_t *cr, const void *a) { cairo_set_line_width(cr, arg<width_args>(a).width); },
-    [](cairo_t *cr, const void *a) { gdk_cairo_set_source_rgba(cr, &arg<GdkRGBA>(a)); },
-    [](cairo_t *cr, const void *a) { cairo_show_text(cr, static_cast<const char *>(a)); },
-    [](cairo_t *cr, const void *) { cairo_stroke(cr); },
-    [](cairo_t *cr, const void *) { cairo_stroke_preserve(cr); },
-    [](cairo_t *cr, const void *a) { cairo_transform(cr, &arg<cairo_matrix_t>(a)); },
+    /* SET_LINE_WIDTH  */ [](cairo_t *cr, const void *a) { cairo_set_line_width(cr, arg<width_args>(a).width); },
+    /* SET_SOURCE_RGBA */ [](cairo_t *cr, const void *a) { gdk_cairo_set_source_rgba(cr, &arg<GdkRGBA>(a)); },
+    /* SHOW_TEXT       */ [](cairo_t *cr, const void *a) { cairo_show_text(cr, static_cast<const char *>(a)); },
+    /* STROKE          */ [](cairo_t *cr, const void *) { cairo_stroke(cr); },
+    /* STROKE_PRESERVE */ [](cairo_t *cr, const void *) { cairo_stroke_preserve(cr); },
+    /* TRANSFORM       */ [](cairo_t *cr, const void *a) { cairo_transform(cr, &arg<cairo_matrix_t>(a)); },
 };
 
 } // namespace
