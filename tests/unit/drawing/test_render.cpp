@@ -126,9 +126,9 @@ TEST(render, snapshot_matches_same_cairo_calls)
 
     surface_ptr surface(cairo_svg_surface_create(reference.c_str(), 200, 100));
     cairo_t *cr = cairo_create(surface.get());
-    auto rgba = [cr](const char *spec) {
+    auto rgba = [cr](const char *colour) {
         GdkRGBA c;
-        gdk_rgba_parse(&c, spec);
+        gdk_rgba_parse(&c, colour);
         gdk_cairo_set_source_rgba(cr, &c);
     };
     rgba("rgba(0,0,255,0.8)"); cairo_set_line_width(cr, 4);
