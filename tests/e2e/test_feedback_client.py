@@ -5,8 +5,8 @@ import time
 
 import pytest
 
-from conftest import ui_text, window_ui, window_id, MAIN_WINDOW
-from test_feedback_person import is_viewable, wait_until
+from conftest import ui_text, window_ui, MAIN_WINDOW
+from test_feedback_person import is_viewable, own_window, wait_until
 
 DIALOG = ('<object class="GtkDialog" id="dlg"><property name="title">dialog</property></object>'
           '<object class="GtkFileChooserDialog" id="fc"><property name="title">chooser</property>'
@@ -35,7 +35,7 @@ def test_dialog_buttons_write_clicked_and_hide_their_dialog(panel, bid, lines, h
     p = panel(window_ui(objects(button(bid)), extra=DIALOG))
     p.send("dlg:set_visible 1")
     p.ping()
-    wid = window_id("dialog")
+    wid = own_window(p, "dialog")
     # GTK clicks an activated button after its pressed look has shown.
     p.send(bid + ":force")
     assert [p.read_line() for _ in lines] == lines
@@ -50,7 +50,7 @@ def test_file_chooser_dialog_apply_keeps_it_open_ok_writes_then_hides(panel):
     p = panel(window_ui(objects(button("fc_ok"), button("fc_apply")), extra=DIALOG))
     p.send("fc:set_visible 1")
     p.ping()
-    wid = window_id("chooser")
+    wid = own_window(p, "chooser")
     for bid in ("fc_apply", "fc_ok"):
         p.send(bid + ":force")
         lines = [p.read_line() for _ in range(3)]
