@@ -1,6 +1,7 @@
 """Feedback lines as a person produces them: real pointer and keyboard events
 under Xvfb (xdotool), and window closing by the WM_DELETE_WINDOW client
 message that a window manager would send."""
+import os
 import subprocess
 import time
 
@@ -130,10 +131,17 @@ def test_event_box_reports_press_motion_release_and_keys(panel):
     assert p.ping() == []
 
 
-def test_calendar_double_click_writes_clicked_then_doubleclicked(panel):
+def test_calendar_double_click_writes_clicked_then_doubleclicked(panel, tmp_path):
+    # A generous double-click time, so that a busy machine still clicks twice
+    # within it.
+    settings = tmp_path / "config" / "gtk-3.0" / "settings.ini"
+    settings.parent.mkdir(parents=True)
+    settings.write_text("[Settings]\ngtk-double-click-time=3000\n")
+    env = dict(os.environ, XDG_CONFIG_HOME=str(tmp_path / "config"))
     p = panel(window_ui(child("GtkCalendar", "cal", '<property name="year">2024</property>'
                                                      '<property name="month">2</property>'
-                                                     '<property name="day">1</property>')))
+                                                     '<property name="day">1</property>')),
+              env=env)
     p.ping()
     wid = own_window(p)
     # The middle of the day grid lies in the shown month whatever the layout.
