@@ -30,10 +30,16 @@ void run_actions(command_data *cmd, const action_row (&table)[N])
         update_widget(cmd);
 }
 
-// A truth value: exactly one number, 0 or 1 ("%u" turns -1 into a huge one).
+// A truth value: exactly one number, 0 or 1. A minus sign turns into a huge
+// number; read wider than an unsigned int, so that 4294967297 is refused
+// rather than wrapped round to 1.
 inline bool scan_truth(const char *data, unsigned *value)
 {
-    return scan_exact(data, "%u %c", value) && *value < 2;
+    unsigned long number;
+    if (!scan_exact(data, "%lu %c", &number) || number > 1)
+        return false;
+    *value = static_cast<unsigned>(number);
+    return true;
 }
 
 // Floating-point data whose every number is finite: "nan" or "inf" would

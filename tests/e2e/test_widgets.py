@@ -38,7 +38,7 @@ def test_complaint_names_class_and_quotes_line(panel, line, complaint):
     p = panel(window_ui(packed(NOTEBOOK, TEXT_VIEW), extra=MENU_ITEM))
     p.send(line)
     assert p.ping() == []
-    assert complaint in p.errors()
+    assert p.wait_stderr("ignoring") == complaint
     assert p.errors() == [complaint]
 
 
@@ -74,6 +74,7 @@ def test_text_view_save_to_an_unwritable_name_is_refused(panel, tmp_path):
     target = tmp_path / "missing" / "x.txt"
     p.send("tv:save " + str(target), "tv:save")
     p.ping()
+    p.wait_stderr('"tv:save"')
     assert p.errors() == ['ignoring GtkTextView command "tv:save %s"' % target,
                           'ignoring GtkTextView command "tv:save"']
 

@@ -41,6 +41,7 @@ def test_id_line_and_refusal(panels):
     socket_id(host)
     host.send("plug_area:id x")
     assert host.ping() == []
+    assert host.wait_stderr("ignoring") == 'ignoring GtkSocket command "plug_area:id x"'
     assert host.errors() == ['ignoring GtkSocket command "plug_area:id x"']
 
 

@@ -207,6 +207,7 @@ INSTANTIATE_TEST_SUITE_P(Actions, Expander, testing::Values(
     widget_case{"2 is no truth value", {}, "set_expanded 2", false, "0|old"},
     widget_case{"-1 wraps around and is refused", {}, "set_expanded -1", false, "0|old"},
     widget_case{"two numbers", {}, "set_expanded 1 1", false, "0|old"},
+    widget_case{"wider than an unsigned int", {}, "set_expanded 4294967297", false, "0|old"},
     widget_case{"a word", {}, "set_expanded yes", false, "0|old"},
     widget_case{"no data", {}, "set_expanded", false, "0|old"},
     widget_case{"label verbatim", {}, "set_label  new ", true, "0| new "}));

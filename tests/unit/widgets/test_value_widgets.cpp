@@ -21,6 +21,7 @@ INSTANTIATE_TEST_SUITE_P(Actions, Switch, testing::Values(
     widget_case{"2", {}, "set_active 2", false, "0"},
     widget_case{"-1 wraps around", {"set_active 1"}, "set_active -1", false, "1"},
     widget_case{"a word", {}, "set_active yes", false, "0"},
+    widget_case{"1 beyond the range of an unsigned int", {}, "set_active 4294967297", false, "0"},
     widget_case{"two numbers", {}, "set_active 1 1", false, "0"},
     widget_case{"no data", {}, "set_active", false, "0"},
     widget_case{"a switch has no label", {}, "set_label x", false, "0"}));
