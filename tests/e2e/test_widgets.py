@@ -40,6 +40,7 @@ def test_complaint_names_class_and_quotes_line(panel, line, complaint):
     assert p.ping() == []
     assert p.wait_stderr("ignoring") == complaint
     assert p.errors() == [complaint]
+    assert p.quit() == 0
 
 
 def test_entry_text_echoes_and_block_silences(panel):
@@ -67,6 +68,7 @@ def test_text_view_save_is_a_command_that_inserts_the_text(panel, tmp_path):
     p.ping()
     assert second.read_bytes() == saved
     assert p.errors() == []
+    assert p.quit() == 0
 
 
 def test_text_view_save_to_an_unwritable_name_is_refused(panel, tmp_path):

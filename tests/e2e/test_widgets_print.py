@@ -60,6 +60,7 @@ def test_missing_file_with_ok_is_refused(printing):
     finish(printing, wid)
     assert printing.wait_stderr("ignoring GtkPrintUnixDialog") == \
         'ignoring GtkPrintUnixDialog command "pd:print /nonexistent/file.pdf"'
+    assert printing.quit() == 0
 
 
 # Closing the dialog's window is reported like any window's close.
@@ -88,6 +89,7 @@ def test_print_to_file_copies_the_file(printing, tmp_path):
         assert time.monotonic() < deadline, "no printed file"
         time.sleep(0.05)
     assert [e for e in printing.errors() if "ignoring" in e] == []
+    assert printing.quit() == 0
 
 
 def test_second_print_while_the_dialog_waits_is_refused(printing):
