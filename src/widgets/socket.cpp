@@ -7,12 +7,15 @@
 
 namespace {
 
+// A socket outside any window has no X window to give: the toolkit would
+// answer 0, an id that no plug can use, so the command is refused instead.
 bool socket_id(command_data *cmd)
 {
-    if (!is_blank(cmd->data))
+    GtkWidget *socket = GTK_WIDGET(cmd->obj);
+    if (!is_blank(cmd->data) || !gtk_widget_is_toplevel(gtk_widget_get_toplevel(socket)))
         return false;
     char id[256];
-    snprintf(id, sizeof id, "%lu", static_cast<unsigned long>(gtk_socket_get_id(GTK_SOCKET(cmd->obj))));
+    snprintf(id, sizeof id, "%lu", static_cast<unsigned long>(gtk_socket_get_id(GTK_SOCKET(socket))));
     send_feedback(cmd->info->out, cmd->obj, "id", id);
     return true;
 }

@@ -223,4 +223,11 @@ TEST(Socket, IdWithDataIsRefusedAndWritesNothing)
     destroy_windows(ui);
 }
 
+TEST(Socket, OutsideAnyWindowItHasNoIdToGive)
+{
+    ui_fixture ui(R"(<object class="GtkSocket" id="w"/>)");
+    EXPECT_EQ(stderr_of(ui, "w:id"), "ignoring GtkSocket command \"w:id\"\n");
+    EXPECT_EQ(ui.feedback(), "");
+}
+
 }  // namespace
