@@ -3,15 +3,28 @@
 
 namespace {
 
+// Each class's actions, in the order they are tried.
+bool file_button_set_filename(command_data *cmd);
+bool color_button_set_color(command_data *cmd);
+bool font_button_set_font_name(command_data *cmd);
+
+constexpr action_row file_chooser_button_actions[] = {
+    {.action = "set_filename", .run = file_button_set_filename},
+};
+
+constexpr action_row color_button_actions[] = {
+    {.action = "set_color", .run = color_button_set_color},
+};
+
+constexpr action_row font_button_actions[] = {
+    {.action = "set_font_name", .run = font_button_set_font_name},
+};
+
 bool file_button_set_filename(command_data *cmd)
 {
     gtk_file_chooser_set_filename(GTK_FILE_CHOOSER(cmd->obj), cmd->data);
     return true;
 }
-
-constexpr action_row file_chooser_button_actions[] = {
-    {.action = "set_filename", .run = file_button_set_filename},
-};
 
 // A colour that cannot be parsed leaves the button's colour alone.
 bool color_button_set_color(command_data *cmd)
@@ -23,10 +36,6 @@ bool color_button_set_color(command_data *cmd)
     return true;
 }
 
-constexpr action_row color_button_actions[] = {
-    {.action = "set_color", .run = color_button_set_color},
-};
-
 // The font chooser interface does what the deprecated
 // gtk_font_button_set_font_name does, without the deprecation.
 bool font_button_set_font_name(command_data *cmd)
@@ -34,10 +43,6 @@ bool font_button_set_font_name(command_data *cmd)
     gtk_font_chooser_set_font(GTK_FONT_CHOOSER(cmd->obj), cmd->data);
     return true;
 }
-
-constexpr action_row font_button_actions[] = {
-    {.action = "set_font_name", .run = font_button_set_font_name},
-};
 
 }  // namespace
 

@@ -4,6 +4,36 @@
 
 namespace {
 
+// Each class's actions, in the order they are tried.
+bool notebook_set_current_page(command_data *cmd);
+bool expander_set_expanded(command_data *cmd);
+bool expander_set_label(command_data *cmd);
+bool frame_set_label(command_data *cmd);
+bool hscroll(command_data *cmd);
+bool vscroll(command_data *cmd);
+bool hscroll_to_range(command_data *cmd);
+bool vscroll_to_range(command_data *cmd);
+
+constexpr action_row notebook_actions[] = {
+    {.action = "set_current_page", .run = notebook_set_current_page},
+};
+
+constexpr action_row expander_actions[] = {
+    {.action = "set_expanded", .run = expander_set_expanded},
+    {.action = "set_label", .run = expander_set_label},
+};
+
+constexpr action_row frame_actions[] = {
+    {.action = "set_label", .run = frame_set_label},
+};
+
+constexpr action_row scrolled_window_actions[] = {
+    {.action = "hscroll", .run = hscroll},
+    {.action = "vscroll", .run = vscroll},
+    {.action = "hscroll_to_range", .run = hscroll_to_range},
+    {.action = "vscroll_to_range", .run = vscroll_to_range},
+};
+
 // Only an existing page: the toolkit's "-1 for the last page" is refused.
 bool notebook_set_current_page(command_data *cmd)
 {
@@ -15,10 +45,6 @@ bool notebook_set_current_page(command_data *cmd)
     gtk_notebook_set_current_page(notebook, page);
     return true;
 }
-
-constexpr action_row notebook_actions[] = {
-    {.action = "set_current_page", .run = notebook_set_current_page},
-};
 
 bool expander_set_expanded(command_data *cmd)
 {
@@ -35,20 +61,11 @@ bool expander_set_label(command_data *cmd)
     return true;
 }
 
-constexpr action_row expander_actions[] = {
-    {.action = "set_expanded", .run = expander_set_expanded},
-    {.action = "set_label", .run = expander_set_label},
-};
-
 bool frame_set_label(command_data *cmd)
 {
     gtk_frame_set_label(GTK_FRAME(cmd->obj), cmd->data);
     return true;
 }
-
-constexpr action_row frame_actions[] = {
-    {.action = "set_label", .run = frame_set_label},
-};
 
 GtkAdjustment *hadjustment(command_data *cmd)
 {
@@ -82,13 +99,6 @@ bool hscroll(command_data *cmd) { return scroll_to(hadjustment(cmd), cmd->data);
 bool vscroll(command_data *cmd) { return scroll_to(vadjustment(cmd), cmd->data); }
 bool hscroll_to_range(command_data *cmd) { return scroll_to_range(hadjustment(cmd), cmd->data); }
 bool vscroll_to_range(command_data *cmd) { return scroll_to_range(vadjustment(cmd), cmd->data); }
-
-constexpr action_row scrolled_window_actions[] = {
-    {.action = "hscroll", .run = hscroll},
-    {.action = "vscroll", .run = vscroll},
-    {.action = "hscroll_to_range", .run = hscroll_to_range},
-    {.action = "vscroll_to_range", .run = vscroll_to_range},
-};
 
 }  // namespace
 

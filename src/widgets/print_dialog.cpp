@@ -8,6 +8,13 @@
 
 namespace {
 
+// Each class's actions, in the order they are tried.
+bool print_file(command_data *cmd);
+
+constexpr action_row print_dialog_actions[] = {
+    {.action = "print", .run = print_file},
+};
+
 // Drops one reference when it goes out of scope.
 template <typename T>
 struct object_ref {
@@ -74,10 +81,6 @@ bool print_file(command_data *cmd)
     gtk_widget_hide(dialog);
     return true;
 }
-
-constexpr action_row print_dialog_actions[] = {
-    {.action = "print", .run = print_file},
-};
 
 }  // namespace
 

@@ -7,6 +7,13 @@
 
 namespace {
 
+// Each class's actions, in the order they are tried.
+bool socket_id(command_data *cmd);
+
+constexpr action_row socket_actions[] = {
+    {.action = "id", .run = socket_id},
+};
+
 // A socket outside any window has no X window to give: the toolkit would
 // answer 0, an id that no plug can use, so the command is refused instead.
 bool socket_id(command_data *cmd)
@@ -19,10 +26,6 @@ bool socket_id(command_data *cmd)
     send_feedback(cmd->info->out, cmd->obj, "id", id);
     return true;
 }
-
-constexpr action_row socket_actions[] = {
-    {.action = "id", .run = socket_id},
-};
 
 }  // namespace
 

@@ -8,6 +8,23 @@
 
 namespace {
 
+// Each class's actions, in the order they are tried.
+bool push(command_data *cmd);
+bool push_id(command_data *cmd);
+bool pop(command_data *cmd);
+bool pop_id(command_data *cmd);
+bool remove_all(command_data *cmd);
+bool remove_all_id(command_data *cmd);
+
+constexpr action_row statusbar_actions[] = {
+    {.action = "push", .run = push},
+    {.action = "push_id", .run = push_id},
+    {.action = "pop", .run = pop},
+    {.action = "pop_id", .run = pop_id},
+    {.action = "remove_all", .run = remove_all},
+    {.action = "remove_all_id", .run = remove_all_id},
+};
+
 // The data read as "%s %n%c": a context word and the text after it.
 struct context_data {
     int words;          // 0: nothing but blanks; 1: one word; 2: a word and more text
@@ -86,15 +103,6 @@ bool remove_all_id(command_data *cmd)
     gtk_statusbar_remove_all(bar(cmd), context_id(cmd, parsed.word.get()));
     return true;
 }
-
-constexpr action_row statusbar_actions[] = {
-    {.action = "push", .run = push},
-    {.action = "push_id", .run = push_id},
-    {.action = "pop", .run = pop},
-    {.action = "pop_id", .run = pop_id},
-    {.action = "remove_all", .run = remove_all},
-    {.action = "remove_all_id", .run = remove_all_id},
-};
 
 }  // namespace
 

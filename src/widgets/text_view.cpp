@@ -5,6 +5,27 @@
 
 namespace {
 
+// Each class's actions, in the order they are tried.
+bool text_set_text(command_data *cmd);
+bool text_delete(command_data *cmd);
+bool text_insert_at_cursor(command_data *cmd);
+bool text_place_cursor_at_end(command_data *cmd);
+bool text_place_cursor_at_offset(command_data *cmd);
+bool text_place_cursor_at_line(command_data *cmd);
+bool text_scroll_to_cursor(command_data *cmd);
+bool text_save(command_data *cmd);
+
+constexpr action_row text_view_actions[] = {
+    {.action = "set_text", .run = text_set_text},
+    {.action = "delete", .run = text_delete},
+    {.action = "insert_at_cursor", .run = text_insert_at_cursor},
+    {.action = "place_cursor", .run = text_place_cursor_at_end},
+    {.action = "place_cursor", .run = text_place_cursor_at_offset},
+    {.action = "place_cursor_at_line", .run = text_place_cursor_at_line},
+    {.action = "scroll_to_cursor", .run = text_scroll_to_cursor},
+    {.action = "save", .run = text_save},
+};
+
 GtkTextBuffer *buffer_of(command_data *cmd)
 {
     return gtk_text_view_get_buffer(GTK_TEXT_VIEW(cmd->obj));
@@ -102,17 +123,6 @@ bool text_save(command_data *cmd)
         ignore_cmd(cmd->type, cmd->cmd);
     return true;
 }
-
-constexpr action_row text_view_actions[] = {
-    {.action = "set_text", .run = text_set_text},
-    {.action = "delete", .run = text_delete},
-    {.action = "insert_at_cursor", .run = text_insert_at_cursor},
-    {.action = "place_cursor", .run = text_place_cursor_at_end},
-    {.action = "place_cursor", .run = text_place_cursor_at_offset},
-    {.action = "place_cursor_at_line", .run = text_place_cursor_at_line},
-    {.action = "scroll_to_cursor", .run = text_scroll_to_cursor},
-    {.action = "save", .run = text_save},
-};
 
 }  // namespace
 

@@ -4,6 +4,43 @@
 
 namespace {
 
+// Each class's actions, in the order they are tried.
+bool combo_prepend(command_data *cmd);
+bool combo_append(command_data *cmd);
+bool combo_remove(command_data *cmd);
+bool combo_insert(command_data *cmd);
+bool label_set_text(command_data *cmd);
+bool image_set_from_file(command_data *cmd);
+bool image_set_from_icon_name(command_data *cmd);
+bool button_set_label(command_data *cmd);
+bool entry_set_text(command_data *cmd);
+bool entry_set_placeholder_text(command_data *cmd);
+
+constexpr action_row combo_box_text_actions[] = {
+    {.action = "prepend_text", .run = combo_prepend},
+    {.action = "append_text", .run = combo_append},
+    {.action = "remove", .run = combo_remove},
+    {.action = "insert_text", .run = combo_insert},
+};
+
+constexpr action_row label_actions[] = {
+    {.action = "set_text", .run = label_set_text},
+};
+
+constexpr action_row image_actions[] = {
+    {.action = "set_from_file", .run = image_set_from_file},
+    {.action = "set_from_icon_name", .run = image_set_from_icon_name},
+};
+
+constexpr action_row button_actions[] = {
+    {.action = "set_label", .run = button_set_label},
+};
+
+constexpr action_row entry_actions[] = {
+    {.action = "set_text", .run = entry_set_text},
+    {.action = "set_placeholder_text", .run = entry_set_placeholder_text},
+};
+
 GtkComboBoxText *combo(command_data *cmd) { return GTK_COMBO_BOX_TEXT(cmd->obj); }
 
 bool combo_prepend(command_data *cmd)
@@ -40,22 +77,11 @@ bool combo_insert(command_data *cmd)
     return true;
 }
 
-constexpr action_row combo_box_text_actions[] = {
-    {.action = "prepend_text", .run = combo_prepend},
-    {.action = "append_text", .run = combo_append},
-    {.action = "remove", .run = combo_remove},
-    {.action = "insert_text", .run = combo_insert},
-};
-
 bool label_set_text(command_data *cmd)
 {
     gtk_label_set_text(GTK_LABEL(cmd->obj), cmd->data);
     return true;
 }
-
-constexpr action_row label_actions[] = {
-    {.action = "set_text", .run = label_set_text},
-};
 
 bool image_set_from_file(command_data *cmd)
 {
@@ -71,20 +97,11 @@ bool image_set_from_icon_name(command_data *cmd)
     return true;
 }
 
-constexpr action_row image_actions[] = {
-    {.action = "set_from_file", .run = image_set_from_file},
-    {.action = "set_from_icon_name", .run = image_set_from_icon_name},
-};
-
 bool button_set_label(command_data *cmd)
 {
     gtk_button_set_label(GTK_BUTTON(cmd->obj), cmd->data);
     return true;
 }
-
-constexpr action_row button_actions[] = {
-    {.action = "set_label", .run = button_set_label},
-};
 
 bool entry_set_text(command_data *cmd)
 {
@@ -97,11 +114,6 @@ bool entry_set_placeholder_text(command_data *cmd)
     gtk_entry_set_placeholder_text(GTK_ENTRY(cmd->obj), cmd->data);
     return true;
 }
-
-constexpr action_row entry_actions[] = {
-    {.action = "set_text", .run = entry_set_text},
-    {.action = "set_placeholder_text", .run = entry_set_placeholder_text},
-};
 
 }  // namespace
 

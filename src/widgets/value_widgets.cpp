@@ -4,6 +4,65 @@
 
 namespace {
 
+// Each class's actions, in the order they are tried.
+bool switch_set_active(command_data *cmd);
+bool toggle_set_label(command_data *cmd);
+bool toggle_set_active(command_data *cmd);
+bool spin_set_value(command_data *cmd);
+bool spin_set_range(command_data *cmd);
+bool spin_set_increments(command_data *cmd);
+bool scale_set_value(command_data *cmd);
+bool scale_show_fill_level(command_data *cmd);
+bool scale_hide_fill_level(command_data *cmd);
+bool scale_set_range(command_data *cmd);
+bool scale_set_increments(command_data *cmd);
+bool progress_set_text(command_data *cmd);
+bool progress_set_fraction(command_data *cmd);
+bool spinner_start(command_data *cmd);
+bool spinner_stop(command_data *cmd);
+bool calendar_select_date(command_data *cmd);
+bool calendar_mark_day(command_data *cmd);
+bool calendar_clear_marks(command_data *cmd);
+
+constexpr action_row switch_actions[] = {
+    {.action = "set_active", .run = switch_set_active},
+};
+
+constexpr action_row toggle_button_actions[] = {
+    {.action = "set_label", .run = toggle_set_label},
+    {.action = "set_active", .run = toggle_set_active},
+};
+
+constexpr action_row spin_button_actions[] = {
+    {.action = "set_text", .run = spin_set_value},
+    {.action = "set_range", .run = spin_set_range},
+    {.action = "set_increments", .run = spin_set_increments},
+};
+
+constexpr action_row scale_actions[] = {
+    {.action = "set_value", .run = scale_set_value},
+    {.action = "set_fill_level", .run = scale_show_fill_level},
+    {.action = "set_fill_level", .run = scale_hide_fill_level},
+    {.action = "set_range", .run = scale_set_range},
+    {.action = "set_increments", .run = scale_set_increments},
+};
+
+constexpr action_row progress_bar_actions[] = {
+    {.action = "set_text", .run = progress_set_text},
+    {.action = "set_fraction", .run = progress_set_fraction},
+};
+
+constexpr action_row spinner_actions[] = {
+    {.action = "start", .run = spinner_start},
+    {.action = "stop", .run = spinner_stop},
+};
+
+constexpr action_row calendar_actions[] = {
+    {.action = "select_date", .run = calendar_select_date},
+    {.action = "mark_day", .run = calendar_mark_day},
+    {.action = "clear_marks", .run = calendar_clear_marks},
+};
+
 bool switch_set_active(command_data *cmd)
 {
     unsigned active;
@@ -12,10 +71,6 @@ bool switch_set_active(command_data *cmd)
     gtk_switch_set_active(GTK_SWITCH(cmd->obj), active);
     return true;
 }
-
-constexpr action_row switch_actions[] = {
-    {.action = "set_active", .run = switch_set_active},
-};
 
 bool toggle_set_label(command_data *cmd)
 {
@@ -31,11 +86,6 @@ bool toggle_set_active(command_data *cmd)
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(cmd->obj), active);
     return true;
 }
-
-constexpr action_row toggle_button_actions[] = {
-    {.action = "set_label", .run = toggle_set_label},
-    {.action = "set_active", .run = toggle_set_active},
-};
 
 // Two numbers that make a range; the toolkit refuses a reversed one
 // without a word, so it is refused here with the complaint.
@@ -70,12 +120,6 @@ bool spin_set_increments(command_data *cmd)
     gtk_spin_button_set_increments(GTK_SPIN_BUTTON(cmd->obj), step, page);
     return true;
 }
-
-constexpr action_row spin_button_actions[] = {
-    {.action = "set_text", .run = spin_set_value},
-    {.action = "set_range", .run = spin_set_range},
-    {.action = "set_increments", .run = spin_set_increments},
-};
 
 bool scale_set_value(command_data *cmd)
 {
@@ -123,14 +167,6 @@ bool scale_set_increments(command_data *cmd)
     return true;
 }
 
-constexpr action_row scale_actions[] = {
-    {.action = "set_value", .run = scale_set_value},
-    {.action = "set_fill_level", .run = scale_show_fill_level},
-    {.action = "set_fill_level", .run = scale_hide_fill_level},
-    {.action = "set_range", .run = scale_set_range},
-    {.action = "set_increments", .run = scale_set_increments},
-};
-
 // Empty data means no text, so that the bar shows its percentage instead.
 bool progress_set_text(command_data *cmd)
 {
@@ -148,11 +184,6 @@ bool progress_set_fraction(command_data *cmd)
     return true;
 }
 
-constexpr action_row progress_bar_actions[] = {
-    {.action = "set_text", .run = progress_set_text},
-    {.action = "set_fraction", .run = progress_set_fraction},
-};
-
 bool spinner_start(command_data *cmd)
 {
     if (!is_blank(cmd->data))
@@ -168,11 +199,6 @@ bool spinner_stop(command_data *cmd)
     gtk_spinner_stop(GTK_SPINNER(cmd->obj));
     return true;
 }
-
-constexpr action_row spinner_actions[] = {
-    {.action = "start", .run = spinner_start},
-    {.action = "stop", .run = spinner_stop},
-};
 
 bool is_leap_year(int year)
 {
@@ -225,12 +251,6 @@ bool calendar_clear_marks(command_data *cmd)
     gtk_calendar_clear_marks(GTK_CALENDAR(cmd->obj));
     return true;
 }
-
-constexpr action_row calendar_actions[] = {
-    {.action = "select_date", .run = calendar_select_date},
-    {.action = "mark_day", .run = calendar_mark_day},
-    {.action = "clear_marks", .run = calendar_clear_marks},
-};
 
 }  // namespace
 

@@ -4,6 +4,30 @@
 
 namespace {
 
+// Each class's actions, in the order they are tried.
+bool window_set_title(command_data *cmd);
+bool window_fullscreen(command_data *cmd);
+bool window_unfullscreen(command_data *cmd);
+bool window_resize(command_data *cmd);
+bool window_resize_to_default(command_data *cmd);
+bool window_move(command_data *cmd);
+bool chooser_set_filename(command_data *cmd);
+bool chooser_set_current_name(command_data *cmd);
+
+constexpr action_row window_actions[] = {
+    {.action = "set_title", .run = window_set_title},
+    {.action = "fullscreen", .run = window_fullscreen},
+    {.action = "unfullscreen", .run = window_unfullscreen},
+    {.action = "resize", .run = window_resize},
+    {.action = "resize", .run = window_resize_to_default},
+    {.action = "move", .run = window_move},
+};
+
+constexpr action_row file_chooser_dialog_actions[] = {
+    {.action = "set_filename", .run = chooser_set_filename},
+    {.action = "set_current_name", .run = chooser_set_current_name},
+};
+
 GtkWindow *window_of(command_data *cmd) { return GTK_WINDOW(cmd->obj); }
 
 bool window_set_title(command_data *cmd)
@@ -62,15 +86,6 @@ bool window_move(command_data *cmd)
     return true;
 }
 
-constexpr action_row window_actions[] = {
-    {.action = "set_title", .run = window_set_title},
-    {.action = "fullscreen", .run = window_fullscreen},
-    {.action = "unfullscreen", .run = window_unfullscreen},
-    {.action = "resize", .run = window_resize},
-    {.action = "resize", .run = window_resize_to_default},
-    {.action = "move", .run = window_move},
-};
-
 bool chooser_set_filename(command_data *cmd)
 {
     gtk_file_chooser_set_filename(GTK_FILE_CHOOSER(cmd->obj), cmd->data);
@@ -82,11 +97,6 @@ bool chooser_set_current_name(command_data *cmd)
     gtk_file_chooser_set_current_name(GTK_FILE_CHOOSER(cmd->obj), cmd->data);
     return true;
 }
-
-constexpr action_row file_chooser_dialog_actions[] = {
-    {.action = "set_filename", .run = chooser_set_filename},
-    {.action = "set_current_name", .run = chooser_set_current_name},
-};
 
 }  // namespace
 
