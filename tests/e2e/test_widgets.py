@@ -126,3 +126,29 @@ def test_window_title_size_and_position_as_x_sees_them(panel):
     assert wait_for(position, (-10, 20)) == (-10, 20)
     p.ping()
     assert p.errors() == []
+
+
+ADJ = ('<object class="GtkAdjustment" id="adj{n}"><property name="upper">10</property>'
+       '<property name="step-increment">1</property></object>')
+VALUE_WIDGETS = packed(
+    '<object class="GtkSwitch" id="sw"><property name="visible">1</property></object>',
+    '<object class="GtkCheckButton" id="cb"><property name="visible">1</property></object>',
+    '<object class="GtkSpinButton" id="sp"><property name="visible">1</property>'
+    '<property name="adjustment">adj1</property><property name="digits">2</property></object>',
+    '<object class="GtkScale" id="sc"><property name="visible">1</property>'
+    '<property name="adjustment">adj2</property></object>',
+    '<object class="GtkCalendar" id="ca"><property name="visible">1</property></object>')
+
+
+@pytest.mark.parametrize("commands, lines", [
+    (["sw:set_active 1", "sw:set_active 1", "sw:set_active 0"], ["sw:1 ", "sw:0 "]),
+    (["cb:set_active 1", "cb:set_active 1 "], ["cb:1 "]),
+    (["sp:set_text 2.5", "sp:set_text 2.5", "sp:set_text 99"], ["sp:text 2.500000", "sp:text 10.000000"]),
+    (["sc:set_value 4", "sc:set_value -3"], ["sc:value 4.000000", "sc:value 0.000000"]),
+    (["ca:select_date 2024-12-24", "ca:select_date 2024-12-24 x"], ["ca:clicked 2024-12-24"]),
+], ids=["switch", "check-button", "spin-button", "scale", "calendar"])
+def test_value_commands_cause_the_usual_feedback(panel, commands, lines):
+    """A value set by a command is echoed like a person's change, once per change."""
+    p = panel(window_ui(VALUE_WIDGETS, extra=ADJ.format(n=1) + ADJ.format(n=2)))
+    p.send(*commands)
+    assert p.ping() == lines
