@@ -1,5 +1,6 @@
 """Class handlers seen from the client: the complaint on standard error,
 feedback that commands cause, text view files, and windows as X sees them."""
+import os
 import re
 import subprocess
 import time
@@ -152,3 +153,11 @@ def test_value_commands_cause_the_usual_feedback(panel, commands, lines):
     p = panel(window_ui(VALUE_WIDGETS, extra=ADJ.format(n=1) + ADJ.format(n=2)))
     p.send(*commands)
     assert p.ping() == lines
+
+
+def test_numbers_use_a_full_stop_under_a_decimal_comma_locale(panel):
+    env = dict(os.environ, LC_ALL="de_DE.utf8")
+    p = panel(window_ui(VALUE_WIDGETS, extra=ADJ.format(n=1) + ADJ.format(n=2)), env=env)
+    p.send("sp:set_text 2.5", "sp:set_text 3,5", "sc:set_value 1.25")
+    assert p.ping() == ["sp:text 2.500000", "sc:value 1.250000"]
+    assert p.wait_stderr("ignoring") == 'ignoring GtkSpinButton command "sp:set_text 3,5"'
