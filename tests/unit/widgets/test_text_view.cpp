@@ -57,6 +57,8 @@ INSTANTIATE_TEST_SUITE_P(Actions, TextView, testing::Values(
     widget_case{"second line", two_lines, "place_cursor_at_line 1", true, "first\nsecond|6|6"},
     widget_case{"beyond the last line", two_lines, "place_cursor_at_line 9", true,
                 "first\nsecond|12|12"},
+    widget_case{"a negative line is the last line", two_lines, "place_cursor_at_line -1", true,
+                "first\nsecond|6|6"},
     widget_case{"line of a word", two_lines, "place_cursor_at_line one", false,
                 "first\nsecond|2|2"},
     widget_case{"scroll to the cursor", two_lines, "scroll_to_cursor ", true,
