@@ -62,9 +62,15 @@ void update_main_quit(command_data *);
 void update_ignore(command_data *);
 void ignore_cmd(GType type, const char *line);
 update_fn dispatch_handler(GType type);
+// Queues a record for the GUI thread; records run in the order queued.
+void hand_over(command_data *record);
+// Attaches the source that runs queued records to the default main context.
+void attach_command_queue();
 // Wakes a reader blocked on input and makes every reader level return.
 void stop_reader();
 bool reader_stop_requested();
+// Blocks the reader until shut-down stops it.
+void wait_for_reader_stop();
 // Called once before the reader starts, so that stop_reader can wake it.
 void prepare_reader_wakeup();
 

@@ -9,11 +9,10 @@ constexpr int max_loading_files = 255;
 const char *loading_files[max_loading_files + 1];  // slots 1 to 255
 int loading_count = 0;
 
-// A command-file record lives until the load command's own record has run,
-// which is after every command read through it.
-void release_file_reader(gpointer data)
+// A command-file record lives until every command read through it has run.
+void release_file_reader(command_data *record)
 {
-    free(data);
+    free(record->info);
 }
 
 }  // namespace
@@ -52,9 +51,12 @@ update_fn load_command_file(info *reader, const char *name)
         fn = update_nothing;
     }
     remember_loading_file(nullptr);
-    // Freed from the GUI thread after every command of the file has run:
-    // those commands were queued earlier and run first.
-    gdk_threads_add_timeout_full(G_PRIORITY_DEFAULT, 0, [](gpointer) -> gboolean { return FALSE; },
-                                 file_reader, release_file_reader);
+    // Queued behind the file's commands, so it runs after all of them.
+    auto *release = static_cast<command_data *>(calloc(1, sizeof(command_data)));
+    if (release == nullptr)
+        oom_abort("load_command_file", __FILE_NAME__, __LINE__);
+    release->fn = release_file_reader;
+    release->info = file_reader;
+    hand_over(release);
     return fn;
 }

@@ -23,7 +23,9 @@ struct input_state {
     char block[65536];
 };
 
-std::map<FILE *, input_state *> inputs;  // touched by the reader thread only
+// Touched by the reader thread only; never destroyed, since the reader may
+// still be running while the process exits.
+std::map<FILE *, input_state *> &inputs = *new std::map<FILE *, input_state *>;
 std::atomic<bool> reader_stopping{false};
 int wake_pipe[2] = {-1, -1};
 
@@ -143,6 +145,16 @@ void stop_reader()
     reader_stopping = true;
     if (wake_pipe[1] >= 0 && write(wake_pipe[1], "", 1) < 0) {
         // The flag alone still stops the reader at its next line.
+    }
+}
+
+void wait_for_reader_stop()
+{
+    while (!reader_stopping && wake_pipe[0] >= 0) {
+        fd_set set;
+        FD_ZERO(&set);
+        FD_SET(wake_pipe[0], &set);
+        select(wake_pipe[0] + 1, &set, nullptr, nullptr, nullptr);
     }
 }
 

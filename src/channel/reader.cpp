@@ -169,7 +169,12 @@ void *digest_cmd(info *reader)
             free_record(record);
             break;
         }
-        gdk_threads_add_timeout(0, run_update, record);
+        bool quits = record->fn == update_main_quit && is_blank(record->data);
+        hand_over(record);
+        // Nothing after a quit can run, so leave the rest of the input to
+        // whoever reads it next (two runs fed from one here-document).
+        if (quits)
+            wait_for_reader_stop();
     }
     --reader_depth;
     return nullptr;

@@ -84,6 +84,7 @@ int main(int argc, char **argv)
     static info reader = {.out = out, .in = in, .log = log, .builder = builder,
                           .obj = nullptr, .obj2 = nullptr, .txt = nullptr};
     prepare_reader_wakeup();
+    attach_command_queue();
     pthread_t reader_thread;
     if (pthread_create(&reader_thread, nullptr, reader_main, &reader) != 0)
         oom_abort("main", __FILE_NAME__, __LINE__);

@@ -1,0 +1,84 @@
+"""Command files: "load" reads commands from files, nested and bounded."""
+import subprocess
+
+import pytest
+
+from conftest import WIREPANEL, TIMEOUT, window_ui
+
+
+def run_lines(tmp_path, lines, args=()):
+    ui = tmp_path / "panel.ui"
+    ui.write_text(window_ui())
+    proc = subprocess.run([WIREPANEL, "-u", str(ui)] + list(args), input=lines.encode(),
+                          capture_output=True, timeout=TIMEOUT, cwd=tmp_path)
+    return proc.returncode, proc.stdout.decode(), proc.stderr.decode()
+
+
+def complaints(err):
+    return [line for line in err.splitlines()]
+
+
+def test_nested_files_run_in_file_order(tmp_path):
+    (tmp_path / "a.cmd").write_text("a1:x\na2:x\nx:load b.cmd\na3:x\n")
+    (tmp_path / "b.cmd").write_text("b1:x\n# comment\n\nb2:x")  # no final line feed
+    status, out, err = run_lines(tmp_path, "c0:x\nx:load a.cmd\nc1:x\nmain:main_quit\n")
+    assert status == 0
+    assert complaints(err) == ['ignoring command "%s:x"' % n
+                               for n in ["c0", "a1", "a2", "b1", "b2", "a3", "c1"]]
+
+
+def test_file_loading_itself_runs_once(tmp_path):
+    (tmp_path / "self.cmd").write_text("s1:x\nmain:load self.cmd\ns2:x\n")
+    status, _, err = run_lines(tmp_path, "x:load self.cmd\nmain:main_quit\n")
+    assert status == 0
+    assert complaints(err) == ['ignoring command "s1:x"',
+                               'ignoring GtkWindow command "main:load self.cmd"',
+                               'ignoring command "s2:x"']
+
+
+def test_chain_stops_at_the_256th_file(tmp_path):
+    for i in range(1, 258):
+        (tmp_path / ("f%d" % i)).write_text("f%d:x\nx:load f%d\n" % (i, i + 1))
+    status, _, err = run_lines(tmp_path, "x:load f1\nmain:main_quit\n")
+    assert status == 0
+    assert complaints(err) == ['ignoring command "f%d:x"' % i for i in range(1, 256)] + [
+        'ignoring command "x:load f256"']
+
+
+@pytest.mark.parametrize("line, complaint", [
+    ("main:load missing.cmd", 'ignoring command "main:load missing.cmd"'),
+    ("x:load missing.cmd", 'ignoring command "x:load missing.cmd"'),
+    ("main:load", 'ignoring GtkWindow command "main:load"'),
+    ("main:load ", 'ignoring GtkWindow command "main:load "'),
+    ("x:load", 'ignoring command "x:load"'),
+], ids=["missing-widget-name", "missing", "empty-widget", "empty-blank", "empty-unknown"])
+def test_loads_that_fail(tmp_path, line, complaint):
+    assert run_lines(tmp_path, line + "\nmain:main_quit\n") == (0, "", complaint + "\n")
+
+
+def test_trailing_blank_belongs_to_the_file_name(tmp_path):
+    (tmp_path / "t.cmd ").write_text("blank:x\n")
+    (tmp_path / "t.cmd").write_text("plain:x\n")
+    assert run_lines(tmp_path, "x:load t.cmd \nmain:main_quit\n") == (
+        0, "", 'ignoring command "blank:x"\n')
+
+
+def test_ping_in_nested_file_answers_after_both_files(tmp_path):
+    (tmp_path / "outer").write_text("x:load inner\nmain:ping\nouter:x\n")
+    (tmp_path / "inner").write_text("main:ping\ninner:x\n")
+    status, out, err = run_lines(tmp_path, "x:load outer\nmain:ping\nmain:main_quit\n")
+    assert (status, out) == (0, "main:ping \n" * 3)
+    assert complaints(err) == ['ignoring command "inner:x"', 'ignoring command "outer:x"']
+
+
+def test_main_quit_inside_a_file_ends_the_program(tmp_path):
+    (tmp_path / "quit.cmd").write_text("q:x\nmain:main_quit\nafter:x\n")
+    ui = tmp_path / "panel.ui"
+    ui.write_text(window_ui())
+    proc = subprocess.Popen([WIREPANEL, "-u", str(ui)], stdin=subprocess.PIPE,
+                            stderr=subprocess.PIPE, stdout=subprocess.PIPE, cwd=tmp_path)
+    proc.stdin.write(b"x:load quit.cmd\n")
+    proc.stdin.flush()
+    assert proc.wait(TIMEOUT) == 0
+    assert proc.stderr.read() == b'ignoring command "q:x"\n'
+    proc.stdin.close()
