@@ -84,6 +84,7 @@ def test_saved_tree_store_reloads_into_an_identical_file(panel, tmp_path):
     assert p.ping() == []
     assert second.read_text() == saved
     assert p.errors() == []
+    assert p.quit() == 0
 
 
 def selection_ui():
@@ -114,6 +115,7 @@ def test_selection_changes_write_the_cells_of_every_selected_row(panel):
     assert p.ping() == ["people:clicked "] + ROW[0] + ROW[2]
     p.send("people:clear")
     assert p.ping() == ["people:clicked "]
+    assert p.quit() == 0
 
 
 def test_block_silences_selection_feedback_until_unblocked(panel):
@@ -181,6 +183,7 @@ def test_person_edits_a_text_cell_and_clicks_a_toggle_cell(panel, tmp_path):
     assert saved(p, tmp_path / "cells.txt") == [
         "tv:set 0 0 a", "tv:set 0 1 0", "tv:set 1 0 new text", "tv:set 1 1 1",
         "tv:set 2 0 c", "tv:set 2 1 0"]
+    assert p.quit() == 0
 
 
 def test_block_on_a_column_stops_header_clicks_but_not_cell_edits(panel, tmp_path):

@@ -133,15 +133,13 @@ struct edits : columns_file {
 TEST(cell_edits, text_edit_is_stored_and_sent_with_the_cell_now_held)
 {
     edits ui;
-    info record = ui.record("store");
-    cell_edited(GTK_CELL_RENDERER_TEXT(ui.obj("number")), const_cast<gchar *>("0"),
-                const_cast<gchar *>("15"), &record);
-    EXPECT_EQ(ui.cell(2), "15");
-    EXPECT_EQ(ui.feedback(), "tv:gint 0 2 15\n");
-    cell_edited(GTK_CELL_RENDERER_TEXT(ui.obj("number")), const_cast<gchar *>("0"),
-                const_cast<gchar *>("abc"), &record);
-    EXPECT_EQ(ui.cell(2), "15");
-    EXPECT_EQ(ui.feedback(), "tv:gint 0 2 15\n");
+    for (const char *typed : {"15", "abc"}) {
+        info record = ui.record("store");
+        cell_edited(GTK_CELL_RENDERER_TEXT(ui.obj("number")), const_cast<gchar *>("0"),
+                    const_cast<gchar *>(typed), &record);
+        EXPECT_EQ(ui.cell(2), "15") << typed;
+        EXPECT_EQ(ui.feedback(), "tv:gint 0 2 15\n") << typed;
+    }
 }
 
 TEST(cell_edits, toggle_flips_the_cell_without_feedback)
