@@ -3,6 +3,8 @@
 // freezing the interface.
 #include "feedback/feedback.h"
 
+#include <cerrno>
+#include <ctime>
 #include <sys/select.h>
 
 const char *widget_name(GObject *obj)
@@ -12,16 +14,36 @@ const char *widget_name(GObject *obj)
 
 namespace {
 
+double now_seconds()
+{
+    struct timespec t;
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
+
+// A signal that interrupts the wait does not cost the line: the wait goes on
+// for what is left of the second.
 bool writable_within_one_second(FILE *out)
 {
     int fd = fileno(out);
     if (fd < 0 || fd >= FD_SETSIZE)
         return false;
-    fd_set set;
-    FD_ZERO(&set);
-    FD_SET(fd, &set);
-    struct timeval limit = {1, 0};
-    return select(fd + 1, nullptr, &set, nullptr, &limit) == 1;
+    double deadline = now_seconds() + 1.0;
+    for (;;) {
+        fd_set set;
+        FD_ZERO(&set);
+        FD_SET(fd, &set);
+        double left = deadline - now_seconds();
+        if (left < 0)
+            left = 0;
+        struct timeval limit = {static_cast<time_t>(left),
+                                static_cast<suseconds_t>((left - static_cast<double>(
+                                                              static_cast<time_t>(left))) * 1e6)};
+        int n = select(fd + 1, nullptr, &set, nullptr, &limit);
+        if (n < 0 && errno == EINTR && left > 0)
+            continue;
+        return n == 1;
+    }
 }
 
 }  // namespace
@@ -32,6 +54,8 @@ void vsend_feedback(FILE *out, GObject *obj, const char *tag,
     const char *name = widget_name(obj);
     if (name == nullptr)
         name = "";
+    if (tag == nullptr)
+        tag = "";
     if (!writable_within_one_second(out)) {
         fprintf(stderr, "send error; discarding feedback message %s:%s\n", name, tag);
         return;

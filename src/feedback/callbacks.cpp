@@ -1,0 +1,152 @@
+// The signal callbacks that turn what the user does into feedback lines; the
+// tags and payloads here are what the client sees.
+#include "feedback/feedback.h"
+
+#include <memory>
+
+namespace {
+
+// Owns a string that GLib allocated.
+using g_text = std::unique_ptr<gchar, decltype(&g_free)>;
+
+g_text owned(gchar *text)
+{
+    return g_text(text, g_free);
+}
+
+// Formats numbers under the "C" numeric locale, so the decimal separator is a
+// full stop whatever the user's locale, and sends them as the one payload.
+template <typename... A>
+void send_formatted(info *ar, GObject *obj, const char *format, A... values)
+{
+    c_numeric_scope c_locale;
+    char buf[256];
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+    snprintf(buf, sizeof buf, format, values...);
+#pragma GCC diagnostic pop
+    send_feedback(ar->out, obj, ar->txt, buf);
+}
+
+}  // namespace
+
+gboolean send_tag_only(GObject *obj, info *ar)
+{
+    send_feedback(ar->out, obj, ar->txt);
+    return TRUE;
+}
+
+void send_spin_value(GtkSpinButton *obj, info *ar)
+{
+    send_formatted(ar, G_OBJECT(obj), "%f", gtk_spin_button_get_value(obj));
+}
+
+void send_range_value(GtkRange *obj, info *ar)
+{
+    send_formatted(ar, G_OBJECT(obj), "%f", gtk_range_get_value(obj));
+}
+
+void send_entry_text(GtkEntry *obj, info *ar)
+{
+    send_feedback(ar->out, G_OBJECT(obj), ar->txt, gtk_entry_get_text(obj));
+}
+
+void send_calendar_date(GtkCalendar *obj, info *ar)
+{
+    guint year, month, day;
+    gtk_calendar_get_date(obj, &year, &month, &day);
+    char buf[256];
+    snprintf(buf, sizeof buf, "%04u-%02u-%02u", year, month + 1, day);
+    send_feedback(ar->out, G_OBJECT(obj), ar->txt, buf);
+}
+
+void send_chooser_filename(GtkFileChooser *obj, info *ar)
+{
+    g_text name = owned(gtk_file_chooser_get_filename(obj));
+    send_feedback(ar->out, G_OBJECT(obj), ar->txt, name.get());
+}
+
+void send_buffer_text(GtkButton *obj, info *ar)
+{
+    GtkTextBuffer *buffer = GTK_TEXT_BUFFER(ar->obj);
+    GtkTextIter start, end;
+    gtk_text_buffer_get_bounds(buffer, &start, &end);
+    g_text text = owned(gtk_text_buffer_get_text(buffer, &start, &end, TRUE));
+    send_feedback(ar->out, G_OBJECT(obj), "text", text.get());
+}
+
+void send_buffer_selection(GtkButton *obj, info *ar)
+{
+    GtkTextBuffer *buffer = GTK_TEXT_BUFFER(ar->obj);
+    GtkTextIter start, end;
+    gtk_text_buffer_get_selection_bounds(buffer, &start, &end);
+    g_text text = owned(gtk_text_buffer_get_text(buffer, &start, &end, TRUE));
+    send_feedback(ar->out, G_OBJECT(obj), "text", text.get());
+}
+
+// Two lines, each written or dropped on its own.
+void send_dialog_file_and_folder(info *ar)
+{
+    GtkFileChooser *dialog = GTK_FILE_CHOOSER(ar->obj);
+    g_text file = owned(gtk_file_chooser_get_filename(dialog));
+    send_feedback(ar->out, ar->obj, "file", file.get());
+    g_text folder = owned(gtk_file_chooser_get_current_folder(dialog));
+    send_feedback(ar->out, ar->obj, "folder", folder.get());
+}
+
+void send_menu_item_label(GtkMenuItem *obj, info *ar)
+{
+    send_feedback(ar->out, G_OBJECT(obj), ar->txt, gtk_menu_item_get_label(obj));
+}
+
+gboolean send_window_closed(GtkWidget *obj, GdkEvent *, info *ar)
+{
+    send_feedback(ar->out, G_OBJECT(obj), ar->txt);
+    return FALSE;
+}
+
+void send_color(GtkColorButton *obj, info *ar)
+{
+    GdkRGBA color;
+    gtk_color_chooser_get_rgba(GTK_COLOR_CHOOSER(obj), &color);
+    g_text text = owned(gdk_rgba_to_string(&color));
+    send_feedback(ar->out, G_OBJECT(obj), ar->txt, text.get());
+}
+
+void send_font_name(GtkFontButton *obj, info *ar)
+{
+    G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+    const char *name = gtk_font_button_get_font_name(obj);
+    G_GNUC_END_IGNORE_DEPRECATIONS
+    send_feedback(ar->out, G_OBJECT(obj), ar->txt, name);
+}
+
+// For switches and toggle buttons the state itself is the tag.
+void send_switch_state(GObject *obj, GParamSpec *, info *ar)
+{
+    send_feedback(ar->out, obj, gtk_switch_get_active(GTK_SWITCH(obj)) ? "1" : "0");
+}
+
+void send_toggle_state(GtkToggleButton *obj, info *ar)
+{
+    send_feedback(ar->out, G_OBJECT(obj), gtk_toggle_button_get_active(obj) ? "1" : "0");
+}
+
+gboolean send_button_event(GtkWidget *obj, GdkEventButton *event, info *ar)
+{
+    send_formatted(ar, G_OBJECT(obj), "%d %.1lf %.1lf", static_cast<int>(event->button),
+                   event->x, event->y);
+    return TRUE;
+}
+
+gboolean send_motion_event(GtkWidget *obj, GdkEventMotion *event, info *ar)
+{
+    send_formatted(ar, G_OBJECT(obj), "%.1lf %.1lf", event->x, event->y);
+    return TRUE;
+}
+
+gboolean send_key_name(GtkWidget *obj, GdkEventKey *event, info *ar)
+{
+    send_feedback(ar->out, G_OBJECT(obj), ar->txt, gdk_keyval_name(event->keyval));
+    return TRUE;
+}

@@ -1,0 +1,44 @@
+// Recorded signal handlers, so that "block" can later mute and unmute every
+// reaction that the wiring gave an object, and the id lookup of the naming
+// convention.
+#include "feedback/feedback.h"
+
+#include <cstdlib>
+
+void push_handler_id(gpointer instance, gulong id)
+{
+    auto *record = static_cast<handler_record *>(malloc(sizeof(handler_record)));
+    if (record == nullptr)
+        oom_abort("push_handler_id", __FILE_NAME__, __LINE__);
+    *record = {.id = static_cast<guint32>(id), .blocked = false,
+               .next = static_cast<handler_record *>(
+                   g_object_get_data(G_OBJECT(instance), "signal-id"))};
+    g_object_set_data(G_OBJECT(instance), "signal-id", record);
+}
+
+// A connection that GLib refused (id 0) is not recorded, so "block" never
+// hands GLib an id it does not know.
+void connect_recorded(gpointer instance, const char *signal, GCallback callback, gpointer data)
+{
+    gulong id = g_signal_connect_data(instance, signal, callback, data, nullptr,
+                                      static_cast<GConnectFlags>(0));
+    if (id != 0)
+        push_handler_id(instance, id);
+}
+
+void connect_recorded_swapped(gpointer instance, const char *signal, GCallback callback,
+                              gpointer data)
+{
+    gulong id = g_signal_connect_data(instance, signal, callback, data, nullptr,
+                                      G_CONNECT_SWAPPED);
+    if (id != 0)
+        push_handler_id(instance, id);
+}
+
+GObject *lookup_id_prefix(GtkBuilder *builder, size_t suffix_position, const char *id)
+{
+    char prefix[257] = {};
+    for (size_t i = 0; i < suffix_position && i < 256 && id[i] != '\0'; ++i)
+        prefix[i] = id[i];
+    return gtk_builder_get_object(builder, prefix);
+}

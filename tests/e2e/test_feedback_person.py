@@ -1,0 +1,181 @@
+"""Feedback lines as a person produces them: real pointer and keyboard events
+under Xvfb (xdotool), and window closing by the WM_DELETE_WINDOW client
+message that a window manager would send."""
+import subprocess
+import time
+
+from Xlib import X, display as xdisplay, protocol
+
+from conftest import TIMEOUT, window_ui, xdotool, window_id
+
+TITLE = "wirepanel-test"
+
+
+def widget(cls, wid, props=""):
+    return ('<object class="%s" id="%s"><property name="visible">1</property>%s</object>'
+            % (cls, wid, props))
+
+
+def child(cls, wid, props=""):
+    return "<child>%s</child>" % widget(cls, wid, props)
+
+
+def click(wid, x, y, *more):
+    xdotool("mousemove", "--window", wid, x, y, "click", *more, 1)
+
+
+def visible_windows():
+    out = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "."],
+                         capture_output=True, text=True, timeout=TIMEOUT).stdout
+    return set(out.split())
+
+
+def wait_until(predicate, what, timeout=TIMEOUT):
+    deadline = time.monotonic() + timeout
+    while not predicate():
+        if time.monotonic() > deadline:
+            raise AssertionError("timed out waiting for " + what)
+        time.sleep(0.02)
+
+
+def send_delete_window(wid):
+    """Asks the window to close exactly as a window manager does."""
+    d = xdisplay.Display()
+    try:
+        window = d.create_resource_object("window", int(wid))
+        protocols = d.intern_atom("WM_PROTOCOLS")
+        delete = d.intern_atom("WM_DELETE_WINDOW")
+        event = protocol.event.ClientMessage(window=window, client_type=protocols,
+                                             data=(32, [delete, X.CurrentTime, 0, 0, 0]))
+        window.send_event(event, event_mask=0)
+        d.flush()
+    finally:
+        d.close()
+
+
+def is_viewable(wid):
+    d = xdisplay.Display()
+    try:
+        return d.create_resource_object("window", int(wid)).get_attributes().map_state \
+            == X.IsViewable
+    finally:
+        d.close()
+
+
+def test_button_click_writes_clicked_with_its_blank(panel):
+    p = panel(window_ui(child("GtkButton", "b1", '<property name="label">Press</property>')))
+    p.ping()
+    click(window_id(TITLE), 10, 10)
+    assert p.ping() == ["b1:clicked "]
+
+
+def test_typing_into_an_entry_writes_one_line_per_change(panel):
+    p = panel(window_ui(child("GtkEntry", "e1")))
+    p.ping()
+    click(window_id(TITLE), 10, 10)
+    xdotool("type", "--delay", "30", "a\\b")
+    assert p.ping() == ["e1:text a", "e1:text a\\\\", "e1:text a\\\\b"]
+
+
+def test_check_button_toggle_writes_its_state_as_the_tag(panel):
+    p = panel(window_ui(child("GtkCheckButton", "c1", '<property name="label">Check</property>')))
+    p.ping()
+    wid = window_id(TITLE)
+    click(wid, 8, 8)
+    assert p.ping() == ["c1:1 "]
+    click(wid, 8, 8)
+    assert p.ping() == ["c1:0 "]
+
+
+def test_event_box_reports_press_motion_release_and_keys(panel):
+    p = panel(window_ui(child("GtkEventBox", "eb", '<property name="width-request">200</property>'
+                                                    '<property name="height-request">100</property>')))
+    p.ping()
+    wid = window_id(TITLE)
+    xdotool("mousemove", "--window", wid, 10, 20, "mousedown", 1)
+    assert p.ping() == ["eb:button_press 1 10.0 20.0"]
+    xdotool("mousemove", "--window", wid, 30, 40)
+    xdotool("mouseup", 1)
+    lines = p.ping()
+    assert lines[-2:] == ["eb:motion 30.0 40.0", "eb:button_release 1 30.0 40.0"]
+    assert all(line.startswith("eb:motion ") for line in lines[:-1])
+    p.send("eb:grab_focus")
+    p.ping()
+    xdotool("key", "a", "Return")
+    assert p.ping() == ["eb:key_press a", "eb:key_press Return"]
+
+
+def test_calendar_double_click_writes_clicked_then_doubleclicked(panel):
+    p = panel(window_ui(child("GtkCalendar", "cal", '<property name="year">2024</property>'
+                                                     '<property name="month">2</property>'
+                                                     '<property name="day">1</property>')))
+    p.ping()
+    wid = window_id(TITLE)
+    # The middle of the day grid lies in the shown month whatever the layout.
+    geometry = xdotool("getwindowgeometry", wid).split("Geometry: ")[1].split()[0]
+    width, height = (int(v) for v in geometry.split("x"))
+    click(wid, width // 2, height * 3 // 5, "--repeat", 2, "--delay", 80)
+    lines = p.ping()
+    assert lines[-1].startswith("cal:doubleclicked 2024-03-")
+    day = lines[-1].split()[-1]
+    assert lines[:-1] and set(lines[:-1]) == {"cal:clicked " + day}
+
+
+def test_menu_items_write_their_label_when_activated(panel):
+    submenu = ('<child type="submenu"><object class="GtkMenu" id="menu">'
+               '<child>%s</child></object></child>'
+               % widget("GtkMenuItem", "open", '<property name="label">Open _it</property>'
+                                               '<property name="use-underline">1</property>'))
+    bar = ('<object class="GtkMenuBar" id="bar"><property name="visible">1</property>'
+           '<child><object class="GtkMenuItem" id="file"><property name="visible">1</property>'
+           '<property name="label">File</property>%s</object></child></object>' % submenu)
+    p = panel(window_ui("<child>%s</child>" % bar))
+    p.ping()
+    before = visible_windows()
+    click(window_id(TITLE), 10, 5)
+    assert p.ping() == ["file:active File"]
+    wait_until(lambda: visible_windows() - before, "the submenu")
+    popup = (visible_windows() - before).pop()
+    click(popup, 10, 10)
+    assert p.ping() == ["open:active Open _it"]
+
+
+SECOND = ('<object class="GtkWindow" id="w2"><property name="title">second</property>'
+          '<child>%s</child></object>' % widget("GtkLabel", "l2", '<property name="label">2</property>'))
+
+
+def test_closing_another_window_writes_closed_and_hides_it(panel):
+    p = panel(window_ui(extra=SECOND))
+    p.send("w2:set_visible 1")
+    p.ping()
+    wid = window_id("second")
+    send_delete_window(wid)
+    assert p.ping() == ["w2:closed "]
+    wait_until(lambda: not is_viewable(wid), "the window to hide")
+    p.send("w2:set_visible 1")
+    p.ping()
+    wait_until(lambda: is_viewable(wid), "the window to come back")
+    assert p.proc.poll() is None
+
+
+def test_closing_main_writes_closed_and_exits_with_status_0(panel):
+    p = panel(window_ui())
+    p.ping()
+    send_delete_window(window_id(TITLE))
+    assert p.read_line() == "main:closed "
+    assert p.wait_exit() == 0
+
+
+def test_blocked_main_ignores_closing_until_unblocked(panel):
+    p = panel(window_ui())
+    p.send("main:block 1")
+    p.ping()
+    wid = window_id(TITLE)
+    send_delete_window(wid)
+    assert p.ping() == []
+    assert p.proc.poll() is None and is_viewable(wid)
+    p.send("main:block 0")
+    p.ping()
+    send_delete_window(wid)
+    assert p.read_line() == "main:closed "
+    assert p.wait_exit() == 0
