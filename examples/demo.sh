@@ -8,13 +8,15 @@
 # colour and font buttons, a status bar, and every feedback line echoed in
 # a text view.
 #
-# usage: demo.sh [path/to/wirepanel] [seconds]
-#   seconds: play the user's part for that long, then quit by itself
-#   (how the tests and `make run` without a display use it).
-#   DEMO_TICK: seconds between two samples of the chart (default 0.5).
+# usage: demo.sh
+#   WIREPANEL  the program to run (default: wirepanel, found on PATH)
+#   AUTOPLAY   a number of seconds: play the user's part for that long, then
+#              quit by itself (how the tests and `make run` without a
+#              display use it)
+#   DEMO_TICK  seconds between two samples of the chart (default 0.5)
 set -u
-wirepanel=${1:-wirepanel}
-limit=${2:-0}
+wirepanel=${WIREPANEL:-wirepanel}
+limit=${AUTOPLAY:-0}
 tick=${DEMO_TICK:-0.5}
 cd "$(dirname "$0")"
 
@@ -83,9 +85,9 @@ update_memory() {            # from /proc/meminfo, in permille of the total
 width=480 height=200 step=8 visible=60
 samples=0 top=0
 declare -a values
-tops=(10 25 50 100)          # the chart's top, in percent ...
-scales=(20 8 4 2)            # ... pixels per percent for each top ...
-inverses=(0.05 0.125 0.25 0.5)   # ... and its inverse
+tops=(10 25 50 100)          # the chart's top, in percent, 180 pixels up ...
+scales=(18 7.2 3.6 1.8)      # ... so many pixels per percent ...
+inverses=(0.0555556 0.138889 0.277778 0.555556)   # ... and the inverse
 setup_chart() {
     send chart set_source_rgba "1 #241f31"
     send chart rectangle "1 0 0 $width $height"
@@ -94,15 +96,15 @@ setup_chart() {
     send chart set_line_width "2 1"
     send chart set_dash "2 4 4"
     local quarter
-    for quarter in 1 2 3; do
-        send chart move_to "2 0 $((quarter * height / 4))"
+    for quarter in 0 1 2 3; do
+        send chart move_to "2 0 $((20 + quarter * 45))"
         send chart rel_line_to "2 $width 0"
     done
     send chart stroke 2
     send chart set_dash 2                  # solid lines again
     send chart set_source_rgba "3 rgba(255,255,255,0.6)"
     send chart set_font_size "3 11"
-    send chart move_to "3 4 14"
+    send chart move_to "3 4 16"
     send chart show_text "4 --"
     send chart set_source_rgba "5 white"
     send chart set_font_face "5 normal bold Sans"
@@ -135,13 +137,17 @@ rescale() {                  # the smallest top that shows every visible value
 }
 
 add_sample() {               # add_sample PERCENT
-    local n=$samples
+    local n=$samples first
     values[n]=$1
-    send chart line_to "$((1000 + n))<19 $n $1"
+    # The line starts with a move_to: the current point is wherever the
+    # caption's text ended.
+    ((n == 0)) && send chart move_to "1000<19 0 $1" || send chart line_to "$((1000 + n))<19 $n $1"
     if ((n >= visible)); then             # scroll, forget what left the chart
-        send chart translate "=10 $(((visible - 1 - n) * step)) $height"
-        send chart remove $((1000 + n - visible - 1))
-        unset "values[n - visible - 1]"
+        first=$((n - visible))
+        send chart translate "=10 $((-first * step)) $height"
+        send chart remove $((1000 + first - 1))
+        unset "values[first - 1]"
+        send chart move_to "=$((1000 + first)) $first ${values[first]}"
     fi
     samples=$((n + 1))
     rescale
@@ -313,7 +319,7 @@ tick_us=$(awk -v t="$tick" 'BEGIN { printf "%d", t * 1000000 }')
 start=$SECONDS played=0 next=0 wait_for=0.001
 while true; do
     # Wait for a feedback line, but no longer than until the next tick.
-    if read -r -t "$wait_for" -u "$from_panel" line; then
+    if IFS= read -r -t "$wait_for" -u "$from_panel" line; then
         on_feedback "$line"
     elif (($? <= 128)); then
         break                 # end of the channel: wirepanel has exited

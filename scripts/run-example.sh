@@ -6,14 +6,14 @@ set -e
 wirepanel=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 root=$(cd "$(dirname "$0")/.." && pwd)
 if [ -n "$DISPLAY" ] && [ -z "$WIREPANEL_SCREENSHOT" ]; then
-    exec "$root/examples/demo.sh" "$wirepanel"
+    exec env WIREPANEL="$wirepanel" "$root/examples/demo.sh"
 fi
 if [ -z "$DISPLAY" ]; then
     exec "$root/scripts/with-xvfb.sh" env WIREPANEL_SCREENSHOT=1 "$0" "$@"
 fi
 shot=${WIREPANEL_SCREENSHOT_FILE:-$root/build/screenshot.png}
 mkdir -p "$(dirname "$shot")"
-DEMO_TICK=0.1 "$root/examples/demo.sh" "$wirepanel" 9 &
+WIREPANEL="$wirepanel" AUTOPLAY=9 DEMO_TICK=0.1 "$root/examples/demo.sh" &
 demo=$!
 # Wait for the window, then give the chart a few seconds to fill.
 window=""
