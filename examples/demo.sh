@@ -309,6 +309,9 @@ autoplay() {                 # autoplay SECONDS_ELAPSED
 
 # --- 8. The main loop: feedback lines, and a tick for the live parts -------
 paused=0
+# Ctrl-C (or a kill) closes the window the polite way, and the loop below
+# ends when wirepanel has gone.
+trap 'send main main_quit' INT TERM
 send spinner start
 setup_chart
 fill_processes
