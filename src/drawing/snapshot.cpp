@@ -1,0 +1,61 @@
+// Writes a widget, as GTK draws it, into a vector file chosen by suffix.
+#include "drawing/draw_op.h"
+#include <cairo-pdf.h>
+#include <cairo-ps.h>
+#include <cairo-svg.h>
+#include <cstring>
+
+namespace {
+
+cairo_surface_t *eps_surface(const char *name, double width, double height)
+{
+    cairo_surface_t *surface = cairo_ps_surface_create(name, width, height);
+    cairo_ps_surface_set_eps(surface, TRUE);
+    return surface;
+}
+
+struct snapshot_format {
+    const char *suffix;
+    cairo_surface_t *(*create)(const char *name, double width, double height);
+};
+
+// Tested in this order, so ".epsf" is seen before ".eps".
+constexpr snapshot_format snapshot_formats[] = {
+    {.suffix = ".epsf", .create = eps_surface},
+    {.suffix = ".eps", .create = eps_surface},
+    {.suffix = ".pdf", .create = cairo_pdf_surface_create},
+    {.suffix = ".ps", .create = cairo_ps_surface_create},
+    {.suffix = ".svg", .create = cairo_svg_surface_create},
+};
+
+} // namespace
+
+bool has_suffix(const char *text, const char *suffix)
+{
+    ptrdiff_t d = static_cast<ptrdiff_t>(strlen(text)) - static_cast<ptrdiff_t>(strlen(suffix));
+    return d >= 0 && strcmp(text + d, suffix) == 0;
+}
+
+void take_snapshot(command_data *cmd)
+{
+    if (!GTK_IS_WIDGET(cmd->obj) || !gtk_widget_is_drawable(GTK_WIDGET(cmd->obj))) {
+        ignore_cmd(cmd->type, cmd->cmd);
+        return;
+    }
+    auto *widget = GTK_WIDGET(cmd->obj);
+    for (const snapshot_format &format : snapshot_formats) {
+        if (!has_suffix(cmd->data, format.suffix))
+            continue;
+        cairo_surface_t *surface = format.create(cmd->data, gtk_widget_get_allocated_width(widget),
+                                                 gtk_widget_get_allocated_height(widget));
+        // A file that cannot be created is silently not written.
+        if (cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS) {
+            cairo_t *cr = cairo_create(surface);
+            gtk_widget_draw(widget, cr);
+            cairo_destroy(cr);
+        }
+        cairo_surface_destroy(surface);
+        return;
+    }
+    ignore_cmd(cmd->type, cmd->cmd);
+}
