@@ -1,0 +1,132 @@
+// Cell values from text by the column's type, and the rows a path needs.
+#include "treeview/treeview_internal.h"
+
+namespace {
+
+// The number is read as a signed 64-bit integer, then converted to the
+// column's own width and signedness.
+struct integer_column {
+    GType type;
+    void (*set)(GValue *value, long long number);
+};
+
+constexpr integer_column integer_columns[] = {
+    {G_TYPE_BOOLEAN, [](GValue *v, long long n) { g_value_set_boolean(v, n != 0); }},
+    {G_TYPE_INT, [](GValue *v, long long n) { g_value_set_int(v, static_cast<gint>(n)); }},
+    {G_TYPE_UINT, [](GValue *v, long long n) { g_value_set_uint(v, static_cast<guint>(n)); }},
+    {G_TYPE_LONG, [](GValue *v, long long n) { g_value_set_long(v, static_cast<glong>(n)); }},
+    {G_TYPE_ULONG, [](GValue *v, long long n) { g_value_set_ulong(v, static_cast<gulong>(n)); }},
+    {G_TYPE_INT64, [](GValue *v, long long n) { g_value_set_int64(v, n); }},
+    {G_TYPE_UINT64, [](GValue *v, long long n) { g_value_set_uint64(v, static_cast<guint64>(n)); }},
+};
+
+struct floating_column {
+    GType type;
+    void (*set)(GValue *value, double number);
+};
+
+constexpr floating_column floating_columns[] = {
+    {G_TYPE_FLOAT, [](GValue *v, double d) { g_value_set_float(v, static_cast<gfloat>(d)); }},
+    {G_TYPE_DOUBLE, [](GValue *v, double d) { g_value_set_double(v, d); }},
+};
+
+enum class conversion { stored, refused, unsupported };
+
+conversion value_from_text(GType type, const char *text, GValue *value)
+{
+    GType fundamental = G_TYPE_FUNDAMENTAL(type);
+    for (const integer_column &row : integer_columns) {
+        long long number;
+        if (row.type != fundamental)
+            continue;
+        if (!scan_exact(text, "%lld %c", &number))
+            return conversion::refused;
+        row.set(g_value_init(value, fundamental), number);
+        return conversion::stored;
+    }
+    for (const floating_column &row : floating_columns) {
+        double number;
+        if (row.type != fundamental)
+            continue;
+        if (!scan_exact(text, "%lf %c", &number))
+            return conversion::refused;
+        row.set(g_value_init(value, fundamental), number);
+        return conversion::stored;
+    }
+    if (fundamental == G_TYPE_STRING) {
+        g_value_set_string(g_value_init(value, G_TYPE_STRING), text);
+        return conversion::stored;
+    }
+    return conversion::unsupported;
+}
+
+// A list store has no children, so only single indices name its rows.
+bool path_fits_model(GtkTreeModel *model, GtkTreePath *path)
+{
+    int depth = gtk_tree_path_get_depth(path);
+    return depth > 0 && (depth == 1 || !GTK_IS_LIST_STORE(model));
+}
+
+// Makes the index-th child of parent (a top-level row without parent)
+// exist. The missing rows are all empty, so they may be made in any order:
+// each goes right behind the existing siblings, the wanted row first, which
+// keeps every insertion cheap because the toolkit reckons a new row's path
+// by walking the siblings in front of it.
+void ensure_child(GtkTreeModel *model, GtkTreeIter *parent, int index, GtkTreeIter *iter)
+{
+    int count = gtk_tree_model_iter_n_children(model, parent);
+    if (index < count) {
+        gtk_tree_model_iter_nth_child(model, iter, parent, index);
+        return;
+    }
+    GtkTreeIter last;
+    GtkTreeIter *behind =
+        count > 0 && gtk_tree_model_iter_nth_child(model, &last, parent, count - 1) ? &last
+                                                                                   : nullptr;
+    // Inserting after no row makes the first one.
+    tree_model_insert_after(model, iter, parent, behind);
+    for (int made = count + 1; made <= index; made++) {
+        GtkTreeIter filler;
+        tree_model_insert_after(model, &filler, parent, behind);
+    }
+}
+
+}  // namespace
+
+bool ensure_tree_row(GtkTreeModel *model, GtkTreePath *path, GtkTreeIter *iter)
+{
+    if (!path_fits_model(model, path))
+        return false;
+    int depth;
+    int *indices = gtk_tree_path_get_indices_with_depth(path, &depth);
+    GtkTreeIter parent;
+    for (int level = 0; level < depth; level++) {
+        ensure_child(model, level > 0 ? &parent : nullptr, indices[level], iter);
+        parent = *iter;
+    }
+    return true;
+}
+
+bool set_cell_from_text(GtkTreeModel *model, GtkTreeIter *iter, const char *path_text,
+                        int column, const char *text)
+{
+    GType type = gtk_tree_model_get_column_type(model, column);
+    tree_path_ptr path = path_from_text(path_text);
+    if (!path || !path_fits_model(model, path.get()))
+        return false;
+    value_holder cell;
+    // The text is converted before any row is made, so a bad number never
+    // leaves empty rows behind.
+    switch (value_from_text(type, text, &cell.value)) {
+    case conversion::refused:
+        return false;
+    case conversion::unsupported:
+        fprintf(stderr, "column %d: %s not implemented\n", column, g_type_name(type));
+        return true;
+    case conversion::stored:
+        break;
+    }
+    ensure_tree_row(model, path.get(), iter);
+    tree_model_set(model, iter, column, &cell.value);
+    return true;
+}

@@ -1,0 +1,156 @@
+// Which model column a cell renderer shows is not exposed by the toolkit,
+// so it is read from the UI description and kept on the renderer; the edit
+// callbacks store what the user typed or clicked there.
+#include "treeview/treeview_internal.h"
+#include "treeview/treeview.h"
+#include "feedback/feedback.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <libxml/parser.h>
+#include <libxml/xpath.h>
+
+namespace {
+
+// The UI description, parsed once per builder and file name and answering
+// every renderer lookup made while wiring.
+struct ui_document {
+    std::string file_name;
+    xmlDocPtr doc;
+};
+
+void free_ui_document(gpointer data)
+{
+    auto *ui = static_cast<ui_document *>(data);
+    if (ui->doc != nullptr)
+        xmlFreeDoc(ui->doc);
+    delete ui;
+}
+
+xmlDocPtr parsed_ui(GtkBuilder *builder, const char *file_name)
+{
+    auto *ui = static_cast<ui_document *>(g_object_get_data(G_OBJECT(builder), "ui_document"));
+    if (ui != nullptr && ui->file_name == file_name)
+        return ui->doc;
+    ui = new ui_document{file_name, xmlReadFile(file_name, nullptr, XML_PARSE_NONET)};
+    g_object_set_data_full(G_OBJECT(builder), "ui_document", ui, free_ui_document);
+    return ui->doc;
+}
+
+std::string renderer_expression(const char *column_id, int position, const char *last_step)
+{
+    char index[16];
+    snprintf(index, sizeof index, "%d", position);
+    return std::string("//object[@class=\"GtkTreeViewColumn\" and @id=\"") + column_id +
+           "\"]/child[" + index +
+           "]/object[@class=\"GtkCellRendererText\" or @class=\"GtkCellRendererToggle\"]/" +
+           last_step;
+}
+
+struct xml_text_free {
+    void operator()(xmlChar *text) const { xmlFree(text); }
+};
+using xml_text_ptr = std::unique_ptr<xmlChar, xml_text_free>;
+
+const char *as_text(const xml_text_ptr &text)
+{
+    return reinterpret_cast<const char *>(text.get());
+}
+
+// The model column recorded on the renderer, or -1 when it names no column
+// of the model.
+int renderer_column(GtkCellRenderer *renderer, GtkTreeModel *model)
+{
+    int column = GPOINTER_TO_INT(g_object_get_data(G_OBJECT(renderer), "col_number"));
+    return column < gtk_tree_model_get_n_columns(model) ? column : -1;
+}
+
+// The row of an edit, when the edit can be stored: only a list or tree
+// store can be changed, and the edit of any other model is dropped.
+bool edited_row(GtkCellRenderer *renderer, const char *path_text, info *ar, int *column,
+                GtkTreeIter *iter)
+{
+    auto *model = GTK_TREE_MODEL(ar->obj2);
+    if (model == nullptr || !is_editable_store(model))
+        return false;
+    *column = renderer_column(renderer, model);
+    return *column >= 0 && gtk_tree_model_get_iter_from_string(model, iter, path_text);
+}
+
+bool cell_is_true(GtkTreeModel *model, GtkTreeIter *iter, int column)
+{
+    value_holder cell, truth;
+    gtk_tree_model_get_value(model, iter, column, &cell.value);
+    g_value_init(&truth.value, G_TYPE_BOOLEAN);
+    return g_value_transform(&cell.value, &truth.value) && g_value_get_boolean(&truth.value);
+}
+
+}  // namespace
+
+xmlChar *xpath_lookup(const char *expression, xmlDocPtr doc)
+{
+    if (doc == nullptr)
+        return nullptr;
+    xmlXPathContextPtr context = xmlXPathNewContext(doc);
+    if (context == nullptr)
+        return nullptr;
+    xmlChar *answer = nullptr;
+    xmlXPathObjectPtr result =
+        xmlXPathEvalExpression(reinterpret_cast<const xmlChar *>(expression), context);
+    if (result != nullptr && result->nodesetval != nullptr && result->nodesetval->nodeNr > 0)
+        answer = xmlNodeGetContent(result->nodesetval->nodeTab[0]);
+    xmlXPathFreeObject(result);
+    xmlXPathFreeContext(context);
+    return answer;
+}
+
+GtkCellRenderer *tree_view_column_get_renderer_column(GtkBuilder *builder, const char *ui_name,
+                                                      GtkTreeViewColumn *column, int position)
+{
+    const char *column_id = widget_name(G_OBJECT(column));
+    // A double quote would end the id's string in the expression and let
+    // the rest of the id rewrite the query; such an id matches no column.
+    if (column_id == nullptr || ui_name == nullptr || strchr(column_id, '"') != nullptr)
+        return nullptr;
+    xmlDocPtr doc = parsed_ui(builder, ui_name);
+    xml_text_ptr id(xpath_lookup(renderer_expression(column_id, position, "@id").c_str(), doc));
+    xml_text_ptr bound(xpath_lookup(
+        renderer_expression(column_id, position,
+                            "../attributes/attribute[@name=\"text\" or @name=\"active\"]/text()")
+            .c_str(),
+        doc));
+    if (!id || !bound)
+        return nullptr;
+    GObject *renderer = gtk_builder_get_object(builder, as_text(id));
+    if (!GTK_IS_CELL_RENDERER(renderer))
+        return nullptr;
+    long model_column = strtol(as_text(bound), nullptr, 10);
+    if (model_column < 0 || model_column > G_MAXINT)
+        model_column = -1;
+    g_object_set_data(renderer, "col_number", GINT_TO_POINTER(model_column));
+    return GTK_CELL_RENDERER(renderer);
+}
+
+void cell_edited(GtkCellRendererText *renderer, gchar *path_text, gchar *text, info *ar)
+{
+    int column;
+    GtkTreeIter iter;
+    if (!edited_row(GTK_CELL_RENDERER(renderer), path_text, ar, &column, &iter))
+        return;
+    // Typed text is read in the user's own numeric locale; a text that does
+    // not fit leaves the cell as it was, and the line below shows that.
+    set_cell_from_text(GTK_TREE_MODEL(ar->obj2), &iter, path_text, column, text);
+    send_tree_cell(vsend_feedback, path_text, &iter, column, ar);
+}
+
+void cell_toggled(GtkCellRendererToggle *renderer, gchar *path_text, info *ar)
+{
+    int column;
+    GtkTreeIter iter;
+    if (!edited_row(GTK_CELL_RENDERER(renderer), path_text, ar, &column, &iter))
+        return;
+    auto *model = GTK_TREE_MODEL(ar->obj2);
+    set_cell_from_text(model, &iter, path_text, column,
+                       cell_is_true(model, &iter, column) ? "0" : "1");
+}

@@ -1,0 +1,106 @@
+// Rows leave the system cell by cell in one text form: as selection and
+// cell-edit feedback, and as "set" commands in saved files.
+#include "treeview/treeview_internal.h"
+#include "treeview/treeview.h"
+#include "feedback/feedback.h"
+
+#include <cinttypes>
+
+namespace {
+
+// The formatted part of one cell: " column value", or " column " before a
+// string that follows as a payload string of its own.
+struct cell_format {
+    GType type;
+    int (*format)(char *buf, size_t size, int column, const GValue *value);
+};
+
+constexpr cell_format cell_formats[] = {
+    {G_TYPE_BOOLEAN, [](char *b, size_t s, int c, const GValue *v) {
+         return snprintf(b, s, " %d %d", c, g_value_get_boolean(v) ? 1 : 0); }},
+    {G_TYPE_INT, [](char *b, size_t s, int c, const GValue *v) {
+         return snprintf(b, s, " %d %d", c, g_value_get_int(v)); }},
+    {G_TYPE_UINT, [](char *b, size_t s, int c, const GValue *v) {
+         return snprintf(b, s, " %d %u", c, g_value_get_uint(v)); }},
+    {G_TYPE_LONG, [](char *b, size_t s, int c, const GValue *v) {
+         return snprintf(b, s, " %d %ld", c, g_value_get_long(v)); }},
+    {G_TYPE_ULONG, [](char *b, size_t s, int c, const GValue *v) {
+         return snprintf(b, s, " %d %lu", c, g_value_get_ulong(v)); }},
+    {G_TYPE_INT64, [](char *b, size_t s, int c, const GValue *v) {
+         return snprintf(b, s, " %d %" PRId64, c, static_cast<int64_t>(g_value_get_int64(v))); }},
+    {G_TYPE_UINT64, [](char *b, size_t s, int c, const GValue *v) {
+         return snprintf(b, s, " %d %" PRIu64, c, static_cast<uint64_t>(g_value_get_uint64(v))); }},
+    {G_TYPE_FLOAT, [](char *b, size_t s, int c, const GValue *v) {
+         return snprintf(b, s, " %d %f", c, static_cast<double>(g_value_get_float(v))); }},
+    {G_TYPE_DOUBLE, [](char *b, size_t s, int c, const GValue *v) {
+         return snprintf(b, s, " %d %f", c, g_value_get_double(v)); }},
+    {G_TYPE_STRING, [](char *b, size_t s, int c, const GValue *) {
+         return snprintf(b, s, " %d ", c); }},
+};
+
+const cell_format *format_of(GType type)
+{
+    for (const cell_format &row : cell_formats)
+        if (row.type == G_TYPE_FUNDAMENTAL(type))
+            return &row;
+    return nullptr;
+}
+
+}  // namespace
+
+void write_set_command(FILE *out, GObject *obj, const char *,
+                       std::initializer_list<const char *> payload)
+{
+    vsend_feedback(out, obj, "set", payload);
+}
+
+void send_tree_cell(line_writer writer, const char *path_text, GtkTreeIter *iter, int column,
+                    info *ar)
+{
+    c_numeric_scope numbers_with_full_stop;
+    GtkTreeModel *model = GTK_TREE_MODEL(ar->obj2);
+    value_holder cell;
+    gtk_tree_model_get_value(model, iter, column, &cell.value);
+    GType type = gtk_tree_model_get_column_type(model, column);
+    const cell_format *row = format_of(type);
+    if (row == nullptr) {
+        fprintf(stderr, "column %d not implemented: %s\n", column,
+                g_type_name(G_VALUE_TYPE(&cell.value)));
+        return;
+    }
+    char formatted[256];
+    row->format(formatted, sizeof formatted, column, &cell.value);
+    const char *text = row->type == G_TYPE_STRING ? g_value_get_string(&cell.value) : nullptr;
+    writer(ar->out, ar->obj, g_type_name(row->type), {path_text, formatted, text});
+}
+
+void send_tree_row(line_writer writer, const char *path_text, GtkTreeIter *iter, info *ar)
+{
+    int columns = gtk_tree_model_get_n_columns(GTK_TREE_MODEL(ar->obj2));
+    for (int column = 0; column < columns; column++)
+        send_tree_cell(writer, path_text, iter, column, ar);
+}
+
+gboolean save_tree_row(GtkTreeModel *model, GtkTreePath *path, GtkTreeIter *iter, gpointer data)
+{
+    auto *ar = static_cast<info *>(data);
+    gchar_ptr path_text(gtk_tree_path_to_string(path));
+    ar->obj2 = G_OBJECT(model);
+    send_tree_row(write_set_command, path_text.get(), iter, ar);
+    return FALSE;
+}
+
+void send_selected_row(GtkTreeModel *model, GtkTreePath *path, GtkTreeIter *iter, gpointer data)
+{
+    auto *ar = static_cast<info *>(data);
+    gchar_ptr path_text(gtk_tree_path_to_string(path));
+    ar->obj2 = G_OBJECT(model);
+    send_tree_row(vsend_feedback, path_text.get(), iter, ar);
+}
+
+void send_tree_selection(GtkTreeSelection *selection, info *ar)
+{
+    ar->obj = G_OBJECT(gtk_tree_selection_get_tree_view(selection));
+    send_feedback(ar->out, ar->obj, ar->txt);
+    gtk_tree_selection_selected_foreach(selection, send_selected_row, ar);
+}
