@@ -1,0 +1,32 @@
+// XEmbed sockets: "id" tells the client the window id that another
+// program's plug embeds into.
+#include "widgets/action_table.h"
+#include "feedback/feedback.h"
+
+#include <gtk/gtkx.h>
+
+namespace {
+
+// Each class's actions, in the order they are tried.
+bool socket_id(command_data *cmd);
+
+constexpr action_row socket_actions[] = {
+    {.action = "id", .run = socket_id},
+};
+
+// A socket outside any window has no X window to give: the toolkit would
+// answer 0, an id that no plug can use, so the command is refused instead.
+bool socket_id(command_data *cmd)
+{
+    GtkWidget *socket = GTK_WIDGET(cmd->obj);
+    if (!is_blank(cmd->data) || !gtk_widget_is_toplevel(gtk_widget_get_toplevel(socket)))
+        return false;
+    char id[256];
+    snprintf(id, sizeof id, "%lu", static_cast<unsigned long>(gtk_socket_get_id(GTK_SOCKET(socket))));
+    send_feedback(cmd->info->out, cmd->obj, "id", id);
+    return true;
+}
+
+}  // namespace
+
+void update_socket(command_data *cmd) { run_actions(cmd, socket_actions); }
