@@ -3,13 +3,15 @@ action keyword that a handler's table accepts is named in it, and every
 action it documents is one that a handler accepts. The keywords are read
 from the handlers' own tables, so a new action without a manual entry, or
 a manual entry for an action that went away, fails here."""
+import json
 import re
 import shutil
 import subprocess
+from pathlib import Path
 
 import pytest
 
-from conftest import ROOT
+from conftest import ROOT, WIREPANEL
 
 MANUAL = ROOT / "doc" / "wirepanel.1"
 
@@ -125,3 +127,15 @@ def test_names_every_feedback_tag(source):
     assert tags, "no tags found in the wiring"
     named = bold_words(source.replace(r"\-", "-"))
     assert sorted(tags - named) == []
+
+
+def test_installed_with_the_program():
+    """meson install puts the page beside the program."""
+    build = Path(WIREPANEL).resolve().parents[1]
+    if not (build / "meson-info").is_dir():
+        pytest.skip("%s is not a meson build directory" % build)
+    proc = subprocess.run(["meson", "introspect", "--installed", str(build)], capture_output=True,
+                          text=True, timeout=60, check=True)
+    installed = {Path(source).resolve(): target for source, target in json.loads(proc.stdout).items()}
+    assert installed[MANUAL.resolve()].endswith("/share/man/man1/wirepanel.1")
+    assert installed[Path(WIREPANEL).resolve()].endswith("/bin/wirepanel")
