@@ -15,7 +15,7 @@
 set -u
 question=${1:?usage: ask.sh QUESTION [DEFAULT]}
 default=${2-}
-cd "$(dirname "$0")"
+here=$(cd "$(dirname "$0")" && pwd)   # where the UI file is
 
 escape() { local s=${1//\\/\\\\}; REPLY=${s//$'\n'/\\n}; }
 unescape() { local s=${1//\\\\/$'\1'}; s=${s//\\n/$'\n'}; REPLY=${s//$'\1'/\\}; }
@@ -29,7 +29,7 @@ commands() {
     esac
 }
 
-commands | "${WIREPANEL:-wirepanel}" -u ask.ui | {
+commands | "${WIREPANEL:-wirepanel}" -u "$here/ask.ui" | {
     answer=""
     while IFS= read -r line; do
         case $line in

@@ -7,9 +7,9 @@
 #   WIREPANEL  the program to run (default: wirepanel, found on PATH)
 #   AUTOPLAY   if set, type a text, tick "Shout" and close by itself
 set -u
-cd "$(dirname "$0")"
+here=$(cd "$(dirname "$0")" && pwd)   # where the UI file is
 
-coproc panel { exec "${WIREPANEL:-wirepanel}" -u coprocess.ui; }
+coproc panel { exec "${WIREPANEL:-wirepanel}" -u "$here/coprocess.ui"; }
 exec {to}>&"${panel[1]}" {from}<&"${panel[0]}"   # our own copies of the ends
 
 # Data goes out escaped (\\ for a backslash, \n for a newline) and comes

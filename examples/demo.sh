@@ -18,12 +18,12 @@ set -u
 wirepanel=${WIREPANEL:-wirepanel}
 limit=${AUTOPLAY:-0}
 tick=${DEMO_TICK:-0.5}
-cd "$(dirname "$0")"
+here=$(cd "$(dirname "$0")" && pwd)   # where the UI file is
 
 # --- 1. Start wirepanel as a coprocess -----------------------------------
 # Its standard input and output become two pipes: we write commands to
 # ${panel[1]} and read feedback lines from ${panel[0]}.
-coproc panel { exec "$wirepanel" -u demo.ui; }
+coproc panel { exec "$wirepanel" -u "$here/demo.ui"; }
 panel_pid=$panel_PID
 # Our own copies of the two ends: bash drops the coproc's when it exits,
 # and we still want the lines it wrote before.
@@ -302,7 +302,7 @@ autoplay() {                 # autoplay SECONDS_ELAPSED
         4) send pause force
            send font set_font_name "Sans Bold Italic 14"
            on_feedback "font:font Sans Bold Italic 14" ;;
-        5) send file set_filename "$PWD/demo.ui"
+        5) send file set_filename "$here/demo.ui"
            send file force ;;
     esac
 }

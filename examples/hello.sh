@@ -9,11 +9,11 @@ set -e
 wirepanel=${WIREPANEL:-wirepanel}
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
-cd "$(dirname "$0")"
+here=$(cd "$(dirname "$0")" && pwd)   # where the UI file is
 
 # -b: wirepanel creates both FIFOs, opens them, prints its process id and
 # goes to the background; we can go on at once.
-"$wirepanel" -u hello.ui -i "$dir/in" -o "$dir/out" -b >/dev/null
+"$wirepanel" -u "$here/hello.ui" -i "$dir/in" -o "$dir/out" -b >/dev/null
 exec 3>"$dir/in" 4<"$dir/out"
 
 echo "greeting:set_text Hello from $(whoami) at $(date +%H:%M:%S)" >&3
