@@ -56,7 +56,9 @@ status() {                   # one message at a time in the status bar
 
 # --- 2. The clock, the memory bar and the spinner --------------------------
 update_clock() {
-    send clock set_text "$(printf '%(%H:%M:%S)T' -1)"
+    local now
+    printf -v now '%(%H:%M:%S)T' -1
+    send clock set_text "$now"
 }
 
 update_memory() {            # from /proc/meminfo, in permille of the total
@@ -68,8 +70,9 @@ update_memory() {            # from /proc/meminfo, in permille of the total
         esac
     done </proc/meminfo
     ((total > 0)) || return
-    local used=$(((total - available) * 1000 / total))
-    send memory set_fraction "$(printf '%d.%03d' $((used / 1000)) $((used % 1000)))"
+    local used=$(((total - available) * 1000 / total)) fraction
+    printf -v fraction '%d.%03d' $((used / 1000)) $((used % 1000))
+    send memory set_fraction "$fraction"
     send memory set_text "Memory in use: $((used / 10)) %"
 }
 
@@ -81,7 +84,8 @@ update_memory() {            # from /proc/meminfo, in permille of the total
 #   10 translate and 11 scale: from sample units (x: sample number,
 #      y: percent) to pixels; replacing them scrolls and rescales the chart,
 #   1000+n the samples, each inserted in front of 19,
-#   19 the inverse scale (the line width is not scaled), 18 colour, 20 stroke.
+#   19 the inverse scale (so that the line width is not scaled), 18 colour,
+#   12 line width and join, 20 stroke.
 width=480 height=200 step=8 visible=60
 samples=0 top=0
 declare -a values
@@ -114,7 +118,7 @@ setup_chart() {
     send chart show_text "7 CPU --"
     send chart translate "10 0 $height"
     send chart scale "11 $step -${scales[0]}"
-    send chart scale "19 0.125 -${inverses[0]}"
+    send chart scale "19 0.125 -${inverses[0]}"   # 0.125 = 1 / step
     send chart set_source_rgba "18 rgb(46,194,126)"
     send chart set_line_width "12 2"
     send chart set_line_join "12 round"
@@ -223,7 +227,8 @@ sort_by() {                  # a header click: same column again flips the order
 # The font button reports a name such as "Sans Bold Italic 14"; the clock
 # gets it as CSS through the "style" action that every widget has.
 apply_font() {
-    local words=($1) size=12 css="" family=()
+    local words size=12 css="" family=()
+    read -ra words <<<"$1"
     [[ ${words[-1]} =~ ^[0-9.]+$ ]] && size=${words[-1]} && unset 'words[-1]'
     local w
     for w in "${words[@]}"; do
@@ -278,7 +283,7 @@ on_cell() {
                note[$pid]=$value
                status "Note on process $pid: $value"
            fi ;;
-        7) watch[$pid]=$value ;;
+        7) watch[$pid]=$value ;;   # a ticked box tells nobody: seen on selection
     esac
 }
 
