@@ -75,6 +75,19 @@ def send_delete_window(wid):
         d.close()
 
 
+def close_and_read(p, wid):
+    """Closes the window and returns the line it writes. A window that has
+    only just been mapped may miss a close sent before the toolkit has
+    taken in its own map; a window manager never closes one that early, so
+    a lost first request is sent once more."""
+    send_delete_window(wid)
+    try:
+        return p.read_line(3)
+    except AssertionError:
+        send_delete_window(wid)
+        return p.read_line()
+
+
 def is_viewable(wid):
     d = xdisplay.Display()
     try:
@@ -184,8 +197,7 @@ def test_closing_another_window_writes_closed_and_hides_it(panel):
     p.send("w2:set_visible 1")
     p.ping()
     wid = own_window(p, "second")
-    send_delete_window(wid)
-    assert p.read_line() == "w2:closed "
+    assert close_and_read(p, wid) == "w2:closed "
     wait_until(lambda: not is_viewable(wid), "the window to hide")
     p.send("w2:set_visible 1")
     p.ping()
@@ -196,8 +208,7 @@ def test_closing_another_window_writes_closed_and_hides_it(panel):
 def test_closing_main_writes_closed_and_exits_with_status_0(panel):
     p = panel(window_ui())
     p.ping()
-    send_delete_window(own_window(p))
-    assert p.read_line() == "main:closed "
+    assert close_and_read(p, own_window(p)) == "main:closed "
     assert p.wait_exit() == 0
 
 
