@@ -46,9 +46,14 @@ void update_main_quit(command_data *cmd)
     gtk_main_quit();
 }
 
+// Null when "C" is already in force, which spares the copy and both switches
+// for every command of a batch.
 char *lc_numeric()
 {
-    char *saved = strdup(setlocale(LC_NUMERIC, nullptr));
+    const char *current = setlocale(LC_NUMERIC, nullptr);
+    if (current != nullptr && strcmp(current, "C") == 0)
+        return nullptr;
+    char *saved = strdup(current);
     if (saved == nullptr)
         oom_abort("lc_numeric", __FILE_NAME__, __LINE__);
     setlocale(LC_NUMERIC, "C");
@@ -57,6 +62,8 @@ char *lc_numeric()
 
 void lc_numeric_restore(char *saved)
 {
+    if (saved == nullptr)
+        return;
     setlocale(LC_NUMERIC, saved);
     free(saved);
 }
