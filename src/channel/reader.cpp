@@ -44,6 +44,7 @@ void update_main_quit(command_data *cmd)
         return;
     }
     gtk_main_quit();
+    cancel_waiting_dialogs();
 }
 
 // Null when "C" is already in force, which spares the copy and both switches
