@@ -4,30 +4,52 @@
 // while commands still run one at a time in the order read.
 #include "channel/channel.h"
 
+#include <chrono>
+#include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <thread>
 
 namespace {
 
 std::mutex queue_lock;
+std::condition_variable queue_drained;
 std::deque<command_data *> &queue = *new std::deque<command_data *>;  // outlives exit
+
+// Taken from the shared queue a batch at a time; touched by the GUI thread
+// only, and shared by nested runs of the source so that the order holds.
+std::deque<command_data *> &taken = *new std::deque<command_data *>;
 
 // Longest stretch of commands before GTK's own events get a turn.
 constexpr gint64 slice_usec = 5000;
 
+// A reader far ahead of the GUI thread waits, so that a flood costs a
+// bounded amount of memory instead of one record per unread line.
+// The GUI thread itself never waits: nobody else would drain the queue.
+constexpr size_t queue_limit = 4096;
+std::thread::id gui_thread;
+
 bool queue_ready()
 {
+    if (!taken.empty())
+        return true;
     std::lock_guard<std::mutex> hold(queue_lock);
     return !queue.empty();
 }
 
 command_data *pop_command()
 {
-    std::lock_guard<std::mutex> hold(queue_lock);
-    if (queue.empty())
-        return nullptr;
-    command_data *record = queue.front();
-    queue.pop_front();
+    if (taken.empty()) {
+        {
+            std::lock_guard<std::mutex> hold(queue_lock);
+            taken.swap(queue);
+        }
+        queue_drained.notify_all();
+        if (taken.empty())
+            return nullptr;
+    }
+    command_data *record = taken.front();
+    taken.pop_front();
     return record;
 }
 
@@ -43,9 +65,12 @@ gboolean command_check(GSource *)
 }
 
 // May be entered again from a nested main loop (the print dialog runs one
-// inside a command), which then goes on with the next queued commands.
+// inside a command), which then goes on with the next queued commands. The
+// numeric locale is switched once for the batch; each command's own switch
+// then finds "C" already in force.
 gboolean command_dispatch(GSource *, GSourceFunc, gpointer)
 {
+    c_numeric_scope c_numbers;
     gint64 end = g_get_monotonic_time() + slice_usec;
     for (unsigned n = 1;; ++n) {
         command_data *record = pop_command();
@@ -65,6 +90,7 @@ GSourceFuncs command_source_funcs = {command_prepare, command_check, command_dis
 
 void attach_command_queue()
 {
+    gui_thread = std::this_thread::get_id();
     GSource *source = g_source_new(&command_source_funcs, sizeof(GSource));
     g_source_set_priority(source, G_PRIORITY_DEFAULT);
     g_source_set_can_recurse(source, TRUE);
@@ -77,7 +103,11 @@ void hand_over(command_data *record)
 {
     bool was_empty;
     {
-        std::lock_guard<std::mutex> hold(queue_lock);
+        std::unique_lock<std::mutex> hold(queue_lock);
+        // The timeout only rechecks the stop request, which nobody signals here.
+        bool may_wait = std::this_thread::get_id() != gui_thread;
+        while (may_wait && queue.size() >= queue_limit && !reader_stop_requested())
+            queue_drained.wait_for(hold, std::chrono::milliseconds(50));
         was_empty = queue.empty();
         queue.push_back(record);
     }

@@ -47,9 +47,14 @@ void update_main_quit(command_data *cmd)
     cancel_waiting_dialogs();
 }
 
+// Null when "C" is already in force, which spares the copy and both switches
+// for every command of a batch.
 char *lc_numeric()
 {
-    char *saved = strdup(setlocale(LC_NUMERIC, nullptr));
+    const char *current = setlocale(LC_NUMERIC, nullptr);
+    if (current != nullptr && strcmp(current, "C") == 0)
+        return nullptr;
+    char *saved = strdup(current);
     if (saved == nullptr)
         oom_abort("lc_numeric", __FILE_NAME__, __LINE__);
     setlocale(LC_NUMERIC, "C");
@@ -58,6 +63,8 @@ char *lc_numeric()
 
 void lc_numeric_restore(char *saved)
 {
+    if (saved == nullptr)
+        return;
     setlocale(LC_NUMERIC, saved);
     free(saved);
 }

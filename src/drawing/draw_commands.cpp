@@ -282,12 +282,15 @@ int read_id_prefix(draw_op *op, const char *data)
 {
     unsigned long long id, before_id;
     int pos = -1;
-    if (sscanf(data, "=%llu %n", &id, &pos) == 1 && pos >= 0) {
+    // The cheap tests of the first byte and of a "<" spare the common append
+    // two scans that could not succeed anyway.
+    if (data[0] == '=' && sscanf(data, "=%llu %n", &id, &pos) == 1 && pos >= 0) {
         op->id = id;
         op->policy = REPLACE;
         return pos;
     }
-    if (sscanf(data, "%llu<%llu %n", &id, &before_id, &pos) == 2 && pos >= 0) {
+    if (strchr(data, '<') != nullptr && sscanf(data, "%llu<%llu %n", &id, &before_id, &pos) == 2 &&
+        pos >= 0) {
         op->id = id;
         op->before_id = before_id;
         op->policy = BEFORE;

@@ -8,17 +8,46 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <unordered_map>
 #include <libxml/parser.h>
 #include <libxml/xpath.h>
 
 namespace {
 
 // The UI description, parsed once per builder and file name and answering
-// every renderer lookup made while wiring.
+// every renderer lookup made while wiring. Its view columns are indexed by
+// id so that each lookup starts at its column instead of searching the whole
+// file, which made start-up grow with the square of the number of columns.
 struct ui_document {
     std::string file_name;
     xmlDocPtr doc;
+    std::unordered_map<std::string, xmlNodePtr> columns;
 };
+
+bool has_attribute(xmlNodePtr node, const char *name, const char *value)
+{
+    xmlChar *text = xmlGetProp(node, reinterpret_cast<const xmlChar *>(name));
+    bool same = text != nullptr && strcmp(reinterpret_cast<const char *>(text), value) == 0;
+    xmlFree(text);
+    return same;
+}
+
+// The first column of each id in document order, as "//" finds it.
+void index_columns(xmlNodePtr node, ui_document *ui)
+{
+    for (; node != nullptr; node = node->next) {
+        if (node->type != XML_ELEMENT_NODE)
+            continue;
+        if (xmlStrEqual(node->name, reinterpret_cast<const xmlChar *>("object")) &&
+            node->ns == nullptr && has_attribute(node, "class", "GtkTreeViewColumn")) {
+            xmlChar *id = xmlGetProp(node, reinterpret_cast<const xmlChar *>("id"));
+            if (id != nullptr)
+                ui->columns.emplace(reinterpret_cast<const char *>(id), node);
+            xmlFree(id);
+        }
+        index_columns(node->children, ui);
+    }
+}
 
 void free_ui_document(gpointer data)
 {
@@ -28,22 +57,31 @@ void free_ui_document(gpointer data)
     delete ui;
 }
 
-xmlDocPtr parsed_ui(GtkBuilder *builder, const char *file_name)
+ui_document *parsed_ui(GtkBuilder *builder, const char *file_name)
 {
     auto *ui = static_cast<ui_document *>(g_object_get_data(G_OBJECT(builder), "ui_document"));
     if (ui != nullptr && ui->file_name == file_name)
-        return ui->doc;
-    ui = new ui_document{file_name, xmlReadFile(file_name, nullptr, XML_PARSE_NONET)};
+        return ui;
+    ui = new ui_document{file_name, xmlReadFile(file_name, nullptr, XML_PARSE_NONET), {}};
+    if (ui->doc != nullptr)
+        index_columns(xmlDocGetRootElement(ui->doc), ui);
     g_object_set_data_full(G_OBJECT(builder), "ui_document", ui, free_ui_document);
-    return ui->doc;
+    return ui;
 }
 
-std::string renderer_expression(const char *column_id, int position, const char *last_step)
+// The view column of that id in the UI description, or null.
+xmlNodePtr column_element(const ui_document *ui, const char *column_id)
+{
+    auto it = ui->columns.find(column_id);
+    return it == ui->columns.end() ? nullptr : it->second;
+}
+
+// Relative to the column's element.
+std::string renderer_expression(int position, const char *last_step)
 {
     char index[16];
     snprintf(index, sizeof index, "%d", position);
-    return std::string("//object[@class=\"GtkTreeViewColumn\" and @id=\"") + column_id +
-           "\"]/child[" + index +
+    return std::string("child[") + index +
            "]/object[@class=\"GtkCellRendererText\" or @class=\"GtkCellRendererToggle\"]/" +
            last_step;
 }
@@ -88,13 +126,19 @@ bool cell_is_true(GtkTreeModel *model, GtkTreeIter *iter, int column)
 
 }  // namespace
 
-xmlChar *xpath_lookup(const char *expression, xmlDocPtr doc)
+namespace {
+
+// The first node that the expression selects from the given context node
+// (the document itself when null), as text.
+xmlChar *xpath_lookup_at(const char *expression, xmlDocPtr doc, xmlNodePtr node)
 {
     if (doc == nullptr)
         return nullptr;
     xmlXPathContextPtr context = xmlXPathNewContext(doc);
     if (context == nullptr)
         return nullptr;
+    if (node != nullptr)
+        context->node = node;
     xmlChar *answer = nullptr;
     xmlXPathObjectPtr result =
         xmlXPathEvalExpression(reinterpret_cast<const xmlChar *>(expression), context);
@@ -105,6 +149,13 @@ xmlChar *xpath_lookup(const char *expression, xmlDocPtr doc)
     return answer;
 }
 
+}  // namespace
+
+xmlChar *xpath_lookup(const char *expression, xmlDocPtr doc)
+{
+    return xpath_lookup_at(expression, doc, nullptr);
+}
+
 GtkCellRenderer *tree_view_column_get_renderer_column(GtkBuilder *builder, const char *ui_name,
                                                       GtkTreeViewColumn *column, int position)
 {
@@ -113,13 +164,16 @@ GtkCellRenderer *tree_view_column_get_renderer_column(GtkBuilder *builder, const
     // the rest of the id rewrite the query; such an id matches no column.
     if (column_id == nullptr || ui_name == nullptr || strchr(column_id, '"') != nullptr)
         return nullptr;
-    xmlDocPtr doc = parsed_ui(builder, ui_name);
-    xml_text_ptr id(xpath_lookup(renderer_expression(column_id, position, "@id").c_str(), doc));
-    xml_text_ptr bound(xpath_lookup(
-        renderer_expression(column_id, position,
+    ui_document *ui = parsed_ui(builder, ui_name);
+    xmlNodePtr element = column_element(ui, column_id);
+    if (element == nullptr)
+        return nullptr;
+    xml_text_ptr id(xpath_lookup_at(renderer_expression(position, "@id").c_str(), ui->doc, element));
+    xml_text_ptr bound(xpath_lookup_at(
+        renderer_expression(position,
                             "../attributes/attribute[@name=\"text\" or @name=\"active\"]/text()")
             .c_str(),
-        doc));
+        ui->doc, element));
     if (!id || !bound)
         return nullptr;
     GObject *renderer = gtk_builder_get_object(builder, as_text(id));

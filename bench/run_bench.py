@@ -1,0 +1,359 @@
+#!/usr/bin/python3
+"""Runs every benchmark case against its baseline measured in the same run and
+prints one table. Usage: run_bench.py BUILD_DIR (under a display, see
+scripts/with-xvfb.sh). Nothing here asserts: a missed target is a row marked
+"no", and the exit status is 0 unless a case could not run at all."""
+import os
+import re
+import select
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+from pathlib import Path
+
+TIMEOUT = 120.0
+COMMANDS = 200000
+PINGS = 2000
+DRAW_OPS = 100000
+ROWS = 100000
+MEMORY_OPS = 1000000
+ROUNDS = 5  # best of, since other processes share the machine
+
+BUILD = Path(sys.argv[1] if len(sys.argv) > 1 else "build-bench").resolve()
+WIREPANEL = BUILD / "src" / "wirepanel"
+WORK = Path(tempfile.mkdtemp(prefix="wirepanel-bench-"))
+
+WINDOW = ('<?xml version="1.0"?><interface>{extra}<object class="GtkWindow" id="main">'
+          '<property name="default-width">400</property><property name="default-height">300</property>'
+          '{child}</object></interface>')
+LABEL_UI = WINDOW.format(extra="", child='<child><object class="GtkLabel" id="l">'
+                         '<property name="visible">1</property><property name="label">x</property>'
+                         '</object></child>')
+DRAW_UI = WINDOW.format(extra="", child='<child><object class="GtkDrawingArea" id="d">'
+                        '<property name="visible">1</property></object></child>')
+STORE = ('<object class="GtkListStore" id="st"><columns><column type="gchararray"/>'
+         '<column type="gint"/></columns></object>')
+TREE_COLUMNS = ''.join(
+    '<child><object class="GtkTreeViewColumn" id="c%d"><child><object class="GtkCellRendererText" '
+    'id="r%d"/><attributes><attribute name="text">%d</attribute></attributes></child></object></child>'
+    % (i, i, i) for i in range(2))
+TREE_UI = WINDOW.format(extra=STORE, child='<child><object class="GtkScrolledWindow" id="sw">'
+                        '<property name="visible">1</property><child><object class="GtkTreeView" '
+                        'id="tv"><property name="visible">1</property><property name="model">st'
+                        '</property>%s</object></child></object></child>' % TREE_COLUMNS)
+
+
+def editable_ui(renderers):
+    """A tree view with the given number of columns, each with one editable text renderer."""
+    columns = ''.join(
+        '<child><object class="GtkTreeViewColumn" id="c%d"><child><object class="GtkCellRendererText" '
+        'id="r%d"><property name="editable">1</property></object><attributes>'
+        '<attribute name="text">0</attribute></attributes></child></object></child>' % (i, i)
+        for i in range(renderers))
+    store = ('<object class="GtkListStore" id="st"><columns><column type="gchararray"/></columns>'
+             '</object>')
+    return WINDOW.format(extra=store, child='<child><object class="GtkScrolledWindow" id="sw">'
+                         '<property name="visible">1</property><child><object class="GtkTreeView" '
+                         'id="tv"><property name="visible">1</property><property name="model">st'
+                         '</property>%s</object></child></object></child>' % columns)
+
+
+class Channel:
+    """A process on two FIFOs: lines go in through one, lines come out of the other."""
+
+    def __init__(self, proc, in_path, out_path):
+        self.proc = proc
+        self.buffer = b""
+        deadline = time.monotonic() + TIMEOUT
+        while True:
+            try:
+                self.wfd = os.open(in_path, os.O_WRONLY | os.O_NONBLOCK)
+                break
+            except OSError:
+                if proc.poll() is not None or time.monotonic() > deadline:
+                    raise RuntimeError("%s did not open its FIFOs" % proc.args[0])
+                time.sleep(0.001)
+        os.set_blocking(self.wfd, True)
+        self.rfd = os.open(out_path, os.O_RDONLY)
+
+    def write(self, data):
+        view = memoryview(data)
+        while view:
+            view = view[os.write(self.wfd, view):]
+
+    def write_in_background(self, data):
+        thread = threading.Thread(target=self.write, args=(data,), daemon=True)
+        thread.start()
+        return thread
+
+    def read_line(self, timeout=TIMEOUT):
+        deadline = time.monotonic() + timeout
+        while b"\n" not in self.buffer:
+            ready, _, _ = select.select([self.rfd], [], [], max(deadline - time.monotonic(), 0))
+            if not ready:
+                raise RuntimeError("no line within %ss" % timeout)
+            chunk = os.read(self.rfd, 65536)
+            if not chunk:
+                raise RuntimeError("channel closed")
+            self.buffer += chunk
+        line, self.buffer = self.buffer.split(b"\n", 1)
+        return line.decode()
+
+    def wait_for(self, expected):
+        while self.read_line() != expected:
+            pass
+
+    def close(self):
+        os.close(self.wfd)
+        os.close(self.rfd)
+        try:
+            self.proc.wait(10)
+        except subprocess.TimeoutExpired:
+            self.proc.kill()
+            self.proc.wait()
+
+
+def fifo_pair(name):
+    d = WORK / name
+    d.mkdir()
+    for f in ("in", "out"):
+        os.mkfifo(d / f)
+    return d
+
+
+def start_panel(ui, name):
+    d = fifo_pair(name)
+    (d / "panel.ui").write_text(ui)
+    proc = subprocess.Popen([str(WIREPANEL), "-u", str(d / "panel.ui"), "-i", str(d / "in"),
+                             "-o", str(d / "out")], cwd=d, stdin=subprocess.DEVNULL,
+                            stderr=subprocess.DEVNULL)
+    channel = Channel(proc, d / "in", d / "out")
+    channel.write(b"main:ping\n")
+    channel.wait_for("main:ping ")
+    return channel
+
+
+def finish_panel(channel):
+    channel.write(b"main:main_quit\n")
+    channel.close()
+
+
+def timed_flood(channel, data, answer):
+    """Seconds from the first byte written until the answer's line arrives."""
+    start = time.monotonic()
+    writer = channel.write_in_background(data)
+    channel.wait_for(answer)
+    seconds = time.monotonic() - start
+    writer.join(TIMEOUT)
+    return seconds
+
+
+def best_of(measure, rounds=ROUNDS):
+    return min(measure() for _ in range(rounds))
+
+
+def panel_flood(ui, name, lines):
+    """Best seconds for a panel to run the given lines and answer a ping."""
+    data = ("".join(lines) + "main:ping\n").encode()
+
+    def once():
+        channel = start_panel(ui, name + str(time.monotonic_ns()))
+        try:
+            return timed_flood(channel, data, "main:ping ")
+        finally:
+            finish_panel(channel)
+    return best_of(once)
+
+
+def run_program(*args):
+    out = subprocess.run([str(a) for a in args], capture_output=True, text=True, timeout=TIMEOUT,
+                         check=True).stdout
+    return out
+
+
+def command_throughput():
+    lines = ["l:set_text %d\n" % i for i in range(COMMANDS)]
+    panel = panel_flood(LABEL_UI, "label", lines)
+    base = best_of(lambda: float(run_program(BUILD / "bench" / "label_loop", COMMANDS)))
+    return COMMANDS / panel, COMMANDS / base
+
+
+def wish_throughput():
+    wish = shutil.which("wish") or shutil.which("wish8.6")
+    if wish is None:
+        return None
+    data = ("".join(".l configure -text %d\n" % i for i in range(COMMANDS))
+            + "puts done; flush stdout\n").encode()
+
+    def once():
+        proc = subprocess.Popen([wish], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                stderr=subprocess.DEVNULL)
+        proc.stdin.write(b"label .l -text x; pack .l; update; puts ready; flush stdout\n")
+        proc.stdin.flush()
+        if proc.stdout.readline() != b"ready\n":
+            raise RuntimeError("wish did not start")
+        start = time.monotonic()
+        writer = threading.Thread(target=lambda: (proc.stdin.write(data), proc.stdin.flush()),
+                                  daemon=True)
+        writer.start()
+        line = proc.stdout.readline()
+        seconds = time.monotonic() - start
+        writer.join(TIMEOUT)
+        if line != b"done\n":
+            raise RuntimeError("wish answered %r" % line)
+        proc.stdin.write(b"exit\n")
+        proc.stdin.close()
+        proc.wait(TIMEOUT)
+        return seconds
+    return COMMANDS / best_of(once)
+
+
+def round_trips(channel, line):
+    data = (line + "\n").encode()
+    times = []
+    for _ in range(PINGS):
+        start = time.monotonic()
+        channel.write(data)
+        channel.wait_for(line)
+        times.append(time.monotonic() - start)
+    times.sort()
+    return statistics.median(times), times[int(len(times) * 0.99)]
+
+
+def round_trip():
+    panel = start_panel(LABEL_UI, "ping")
+    try:
+        figure = round_trips(panel, "main:ping ")
+    finally:
+        finish_panel(panel)
+    d = fifo_pair("echo")
+    proc = subprocess.Popen([str(BUILD / "bench" / "fifo_echo"), str(d / "in"), str(d / "out")])
+    echo = Channel(proc, d / "in", d / "out")
+    try:
+        base = round_trips(echo, "main:ping ")
+    finally:
+        echo.close()
+    return figure, base
+
+
+def drawing_ingest():
+    lines = ["d:line_to 1 %d %d\n" % (i % 400, (i * 7) % 300) for i in range(DRAW_OPS)]
+    lines.append("d:stroke 1\n")
+    return (DRAW_OPS + 1) / panel_flood(DRAW_UI, "draw", lines)
+
+
+def drawing_replay():
+    out = run_program(BUILD / "bench" / "replay_bench")
+    direct = float(re.search(r"made directly:\s*([0-9.]+) ms", out).group(1))
+    replay = float(re.search(r"replay of the draw list:\s*([0-9.]+) ms", out).group(1))
+    return replay, direct
+
+
+def tree_fill():
+    lines = []
+    for i in range(ROWS):
+        lines.append("tv:set %d 0 row%d\n" % (i, i))
+        lines.append("tv:set %d 1 %d\n" % (i, i))
+    panel = panel_flood(TREE_UI, "tree", lines)
+    base = best_of(lambda: float(run_program(BUILD / "bench" / "list_fill", ROWS)))
+    return ROWS / panel, ROWS / base
+
+
+def start_up(renderers):
+    ui = editable_ui(renderers)
+
+    def once():
+        d = fifo_pair("start%d-%d" % (renderers, time.monotonic_ns()))
+        (d / "panel.ui").write_text(ui)
+        start = time.monotonic()
+        proc = subprocess.Popen([str(WIREPANEL), "-u", str(d / "panel.ui"), "-i", str(d / "in"),
+                                 "-o", str(d / "out")], cwd=d, stdin=subprocess.DEVNULL,
+                                stderr=subprocess.DEVNULL)
+        channel = Channel(proc, d / "in", d / "out")
+        channel.write(b"main:ping\n")
+        channel.wait_for("main:ping ")
+        seconds = time.monotonic() - start
+        finish_panel(channel)
+        return seconds
+    return best_of(once)
+
+
+def resident_bytes(pid):
+    for line in Path("/proc/%d/status" % pid).read_text().splitlines():
+        if line.startswith("VmRSS:"):
+            return int(line.split()[1]) * 1024
+    raise RuntimeError("no VmRSS")
+
+
+def memory():
+    panel = start_panel(DRAW_UI, "memory")
+    try:
+        # A first batch settles the allocator's arenas so that what follows is growth.
+        panel.write(b"d:move_to 1 0 0\nmain:ping\n")
+        panel.wait_for("main:ping ")
+        before = resident_bytes(panel.proc.pid)
+        chunk = 10000
+        for start in range(0, MEMORY_OPS, chunk):
+            panel.write("".join("d:line_to 1 %d %d\n" % (i % 400, i % 300)
+                                for i in range(start, start + chunk)).encode())
+        panel.write(b"main:ping\n")
+        panel.wait_for("main:ping ")
+        after = resident_bytes(panel.proc.pid)
+    finally:
+        finish_panel(panel)
+    return (after - before) / MEMORY_OPS
+
+
+def main():
+    if not WIREPANEL.exists():
+        sys.exit("run_bench.py: no %s; build first" % WIREPANEL)
+    rows = []
+
+    def row(case, figure, unit, baseline, ratio, target, met):
+        rows.append((case, "%s %s" % (figure, unit), baseline, ratio, target, "yes" if met else "NO"))
+
+    print("measuring (a few minutes)...", file=sys.stderr, flush=True)
+    rate, limit = command_throughput()
+    row("command throughput", "%.0f" % rate, "cmd/s", "%.0f cmd/s in process" % limit,
+        "%.0f %%" % (100 * rate / limit), ">= 50 %", rate >= 0.5 * limit)
+    peer = wish_throughput()
+    if peer is None:
+        rows.append(("peer throughput", "%.0f cmd/s" % rate, "no wish installed", "-", ">= 25x", "NO"))
+    else:
+        row("peer throughput", "%.0f" % rate, "cmd/s", "%.0f cmd/s wish" % peer,
+            "%.1fx" % (rate / peer), ">= 25x", rate >= 25 * peer)
+    (median, p99), (echo_median, echo_p99) = round_trip()
+    row("round trip", "%.0f us (p99 %.0f us)" % (median * 1e6, p99 * 1e6), "",
+        "%.0f us (p99 %.0f us) FIFO echo" % (echo_median * 1e6, echo_p99 * 1e6),
+        "%.2fx" % (median / echo_median), "<= 3x", median <= 3 * echo_median)
+    ingest = drawing_ingest()
+    row("drawing ingest", "%.0f" % ingest, "op/s", "%.0f cmd/s commands" % rate,
+        "%.0f %%" % (100 * ingest / rate), ">= 50 %", ingest >= 0.5 * rate)
+    replay, direct = drawing_replay()
+    row("drawing replay", "%.2f" % replay, "ms", "%.2f ms direct cairo" % direct,
+        "%.2fx" % (replay / direct), "<= 1.2x", replay <= 1.2 * direct)
+    fill, fill_limit = tree_fill()
+    row("tree fill", "%.0f" % fill, "rows/s", "%.0f rows/s in process" % fill_limit,
+        "%.0f %%" % (100 * fill / fill_limit), ">= 40 %", fill >= 0.4 * fill_limit)
+    small, large = start_up(250), start_up(1000)
+    row("start-up, 1000 renderers", "%.0f" % (large * 1e3), "ms", "%.0f ms with 250" % (small * 1e3),
+        "%.2fx" % (large / small), "<= 4.5x", large <= 4.5 * small)
+    per_op = memory()
+    row("memory per line_to", "%.1f" % per_op, "bytes", "-", "-", "<= 100 bytes", per_op <= 100)
+
+    header = ("case", "wirepanel", "baseline (same run)", "ratio", "target", "met")
+    widths = [max(len(str(r[i])) for r in rows + [header]) for i in range(len(header))]
+    line = "  ".join("%-*s" % (w, h) for w, h in zip(widths, header))
+    print(line)
+    print("  ".join("-" * w for w in widths))
+    for r in rows:
+        print("  ".join("%-*s" % (w, str(c).strip()) for w, c in zip(widths, r)))
+    shutil.rmtree(WORK, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    main()
