@@ -53,11 +53,16 @@ bool window_unfullscreen(command_data *cmd)
 }
 
 // The toolkit ignores a size below 1 with a warning of its own, so such a
-// size is refused here with the usual complaint.
+// size is refused here with the usual complaint. A window beyond any screen
+// takes the toolkit many seconds to paint, freezing the GUI, so sizes are
+// bounded far above the largest screens.
+constexpr int max_window_size = 16384;
+
 bool window_resize(command_data *cmd)
 {
     int width, height;
-    if (!scan_exact(cmd->data, "%d %d %c", &width, &height) || width < 1 || height < 1)
+    if (!scan_exact(cmd->data, "%d %d %c", &width, &height) || width < 1 || height < 1 ||
+        width > max_window_size || height > max_window_size)
         return false;
     gtk_window_resize(window_of(cmd), width, height);
     return true;
