@@ -22,6 +22,9 @@ librsvg2-bin
 locales
 x11-apps
 netpbm
+clang
+libclang-rt-14-dev
+valgrind
 "
 
 missing=""

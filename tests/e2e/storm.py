@@ -265,3 +265,9 @@ def unexpected(lines):
         else:
             bad.append(line)
     return bad
+
+
+def sanitizer_report(lines):
+    """The sanitizers' report among the lines, or their tail."""
+    start = next((n for n, l in enumerate(lines) if SANITIZER.search(l)), max(len(lines) - 20, 0))
+    return "\n".join(l[:300] for l in lines[start:start + 120])
