@@ -123,7 +123,8 @@ NAMES = sorted(VALID)
 # storm keeps them out or points them into its scratch directory.
 EXCLUDED = {"main_quit", "print"}
 FILE_ACTIONS = {"load", "save", "snapshot", "set_from_file", "set_filename", "set_current_name"}
-ACTION = re.compile(r"\s*[0-9A-Za-z_-]*:?([0-9A-Za-z_]*)")
+# How the server splits a line: blanks, a name, a colon and the action.
+ACTION = re.compile(r"\s*[0-9A-Za-z_-]+:([0-9A-Za-z_]+)")
 
 NUMBERS = ["-1", "0", "99999999", "2147483648", "-2147483649", "1e308", "-1e308", "nan", "inf",
            "0x7fffffff", "18446744073709551616", "1.5", "-0", "65535", "32768"]
@@ -203,9 +204,7 @@ class Storm:
             raw = raw.replace(b"\n", b"")
         seen = decode(raw)
         m = ACTION.match(seen)
-        action = m.group(1) if m and ":" in seen[:m.end()] or False else ""
-        if not action:
-            action = ACTION.match(seen).group(1) if ":" in seen else ""
+        action = m.group(1) if m else ""
         if action in EXCLUDED:
             return b"lbl:set_text tamed"
         if action in FILE_ACTIONS:
