@@ -22,6 +22,8 @@ librsvg2-bin
 locales
 x11-apps
 netpbm
+man-db
+groff-base
 clang
 libclang-rt-14-dev
 valgrind

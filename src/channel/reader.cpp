@@ -44,6 +44,7 @@ void update_main_quit(command_data *cmd)
         return;
     }
     gtk_main_quit();
+    cancel_waiting_dialogs();
 }
 
 char *lc_numeric()

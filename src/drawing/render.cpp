@@ -49,6 +49,20 @@ void arc(cairo_t *cr, const arc_args &r, arc_fn cairo_call)
     cairo_line_to(cr, r.x + r.radius * std::cos(r.angle2), r.y + r.radius * std::sin(r.angle2));
 }
 
+// The transformation the context had when the replay began: on screen GTK
+// hands over a context already moved to the widget's place in its window,
+// and a reset must return there, not to the window's corner.
+const cairo_user_data_key_t start_matrix_key = {};
+
+void reset_transform(cairo_t *cr)
+{
+    auto *start = static_cast<cairo_matrix_t *>(cairo_get_user_data(cr, &start_matrix_key));
+    if (start != nullptr)
+        cairo_set_matrix(cr, start);
+    else
+        cairo_identity_matrix(cr);
+}
+
 using draw_fn = void (*)(cairo_t *cr, const void *args);
 
 // One cairo call per kind, in the order of the kinds.
@@ -75,7 +89,7 @@ constexpr draw_fn draw_calls[draw_op_kind_count] = {
     /* REL_LINE_TO     */ [](cairo_t *cr, const void *a) { cairo_rel_line_to(cr, arg<point_args>(a).x, arg<point_args>(a).y); },
     /* REL_MOVE_TO     */ [](cairo_t *cr, const void *a) { cairo_rel_move_to(cr, arg<point_args>(a).x, arg<point_args>(a).y); },
     /* REL_MOVE_FOR    */ [](cairo_t *cr, const void *a) { rel_move_for(cr, arg<move_for_args>(a)); },
-    /* RESET_TRANSFORM */ [](cairo_t *cr, const void *) { cairo_identity_matrix(cr); },
+    /* RESET_TRANSFORM */ [](cairo_t *cr, const void *) { reset_transform(cr); },
     /* SET_DASH        */ [](cairo_t *cr, const void *a) {
         auto &r = arg<dash_args>(a);
         cairo_set_dash(cr, r.dashes, r.count, 0.0);
@@ -111,6 +125,9 @@ void draw(cairo_t *cr, draw_op_kind kind, const void *args)
 
 gboolean replay_draw_ops(GtkWidget *widget, cairo_t *cr, gpointer)
 {
+    auto *start = g_new(cairo_matrix_t, 1);
+    cairo_get_matrix(cr, start);
+    cairo_set_user_data(cr, &start_matrix_key, start, g_free);
     for (const draw_op *op = first_draw_op(widget); op != nullptr; op = op->next)
         draw(cr, op->kind, op->args);
     return FALSE;

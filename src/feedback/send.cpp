@@ -3,8 +3,9 @@
 // freezing the interface.
 #include "feedback/feedback.h"
 
+#include <algorithm>
 #include <cerrno>
-#include <ctime>
+#include <chrono>
 #include <sys/select.h>
 
 const char *widget_name(GObject *obj)
@@ -14,33 +15,25 @@ const char *widget_name(GObject *obj)
 
 namespace {
 
-double now_seconds()
-{
-    struct timespec t;
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
-}
-
 // A signal that interrupts the wait does not cost the line: the wait goes on
 // for what is left of the second.
 bool writable_within_one_second(FILE *out)
 {
+    using namespace std::chrono;
     int fd = fileno(out);
     if (fd < 0 || fd >= FD_SETSIZE)
         return false;
-    double deadline = now_seconds() + 1.0;
+    auto deadline = steady_clock::now() + seconds(1);
     for (;;) {
+        long long left = std::max<long long>(
+            0, duration_cast<microseconds>(deadline - steady_clock::now()).count());
+        struct timeval limit = {.tv_sec = static_cast<time_t>(left / 1000000),
+                                .tv_usec = static_cast<suseconds_t>(left % 1000000)};
         fd_set set;
         FD_ZERO(&set);
         FD_SET(fd, &set);
-        double left = deadline - now_seconds();
-        if (left < 0)
-            left = 0;
-        struct timeval limit = {static_cast<time_t>(left),
-                                static_cast<suseconds_t>((left - static_cast<double>(
-                                                              static_cast<time_t>(left))) * 1e6)};
         int n = select(fd + 1, nullptr, &set, nullptr, &limit);
-        if (n < 0 && errno == EINTR && left > 0)
+        if (n < 0 && errno == EINTR)
             continue;
         return n == 1;
     }

@@ -84,4 +84,10 @@ bool print_file(command_data *cmd)
 
 }  // namespace
 
+void cancel_waiting_dialogs()
+{
+    for (GtkWidget *dialog : std::vector<GtkWidget *>(dialogs_running))
+        gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_CANCEL);
+}
+
 void update_print_dialog(command_data *cmd) { run_actions(cmd, print_dialog_actions); }

@@ -42,4 +42,7 @@ void update_file_chooser_button(command_data *cmd);
 void update_color_button(command_data *cmd);
 void update_font_button(command_data *cmd);
 void update_print_dialog(command_data *cmd);
+// Answers every print dialog still waiting for a person with cancel, so that
+// a quit is not held up by a dialog's own main loop.
+void cancel_waiting_dialogs();
 void update_socket(command_data *cmd);

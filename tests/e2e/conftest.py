@@ -225,14 +225,20 @@ def xdotool(*args, timeout=TIMEOUT):
                           timeout=timeout, check=True).stdout
 
 
-def window_id(title, timeout=TIMEOUT):
-    """The X window id of the mapped window with this title."""
+def window_id(title, timeout=TIMEOUT, pid=None):
+    """The X window id of the mapped window with this title, belonging to a
+    live process (or to pid): a window of an earlier test's process may
+    linger on the server for a moment after that process has gone."""
     deadline = time.monotonic() + timeout
     while time.monotonic() < deadline:
         out = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^%s$" % title],
                              capture_output=True, text=True).stdout.split()
-        if out:
-            return out[0]
+        for wid in reversed(out):
+            owner = subprocess.run(["xdotool", "getwindowpid", wid], capture_output=True,
+                                   text=True).stdout.strip()
+            if owner.isdigit() and (pid is None or int(owner) == pid) and \
+                    os.path.exists("/proc/%s" % owner):
+                return wid
         time.sleep(0.05)
     raise AssertionError("no window titled %r" % title)
 

@@ -82,3 +82,34 @@ def test_main_quit_inside_a_file_ends_the_program(tmp_path):
     assert proc.wait(TIMEOUT) == 0
     assert proc.stderr.read() == b'ignoring command "q:x"\n'
     proc.stdin.close()
+
+
+VIEWS = ('<child><object class="GtkBox" id="box"><property name="visible">1</property>'
+         '<child><object class="GtkTextView" id="tv"><property name="visible">1</property></object></child>'
+         '<child><object class="GtkTreeView" id="tree"><property name="visible">1</property>'
+         '<property name="model">store</property></object></child>'
+         '</object></child>')
+STORE = ('<object class="GtkTreeStore" id="store"><columns><column type="gchararray"/>'
+         '<column type="gint"/></columns></object>')
+
+
+def test_saved_views_load_back(panel, tmp_path):
+    """A text view's and a tree store's saved files rebuild their content."""
+    p = panel(window_ui(VIEWS, STORE))
+    p.send("tv:set_text first line\\nsecond \\\\ line",
+           "tree:set 0 0 top", "tree:set 0 1 7", "tree:set 0:1 0 child\\nwith break",
+           "tree:set 1 1 -3",
+           "tv:save %s" % (tmp_path / "text.cmd"), "tree:save %s" % (tmp_path / "tree.cmd"))
+    p.ping()
+    text_file = (tmp_path / "text.cmd").read_text()
+    tree_file = (tmp_path / "tree.cmd").read_text()
+    assert text_file == "tv:insert_at_cursor first line\\nsecond \\\\ line\n"
+    p.send("tv:delete", "tree:clear",
+           "x:load %s" % (tmp_path / "text.cmd"), "x:load %s" % (tmp_path / "tree.cmd"),
+           "tv:save %s" % (tmp_path / "text2.cmd"), "tree:save %s" % (tmp_path / "tree2.cmd"))
+    p.ping()
+    assert (tmp_path / "text2.cmd").read_text() == text_file
+    assert (tmp_path / "tree2.cmd").read_text() == tree_file
+    assert "child\\nwith break" in tree_file
+    assert p.errors() == []
+    assert p.quit() == 0

@@ -5,8 +5,8 @@ import time
 
 import pytest
 
-from conftest import ui_text, window_ui, window_id, MAIN_WINDOW
-from test_feedback_person import is_viewable, wait_until
+from conftest import ui_text, window_ui, MAIN_WINDOW
+from test_feedback_person import is_viewable, own_window, wait_until
 
 DIALOG = ('<object class="GtkDialog" id="dlg"><property name="title">dialog</property></object>'
           '<object class="GtkFileChooserDialog" id="fc"><property name="title">chooser</property>'
@@ -35,7 +35,7 @@ def test_dialog_buttons_write_clicked_and_hide_their_dialog(panel, bid, lines, h
     p = panel(window_ui(objects(button(bid)), extra=DIALOG))
     p.send("dlg:set_visible 1")
     p.ping()
-    wid = window_id("dialog")
+    wid = own_window(p, "dialog")
     # GTK clicks an activated button after its pressed look has shown.
     p.send(bid + ":force")
     assert [p.read_line() for _ in lines] == lines
@@ -46,16 +46,20 @@ def test_dialog_buttons_write_clicked_and_hide_their_dialog(panel, bid, lines, h
         assert is_viewable(wid)
 
 
-def test_ok_of_a_file_chooser_dialog_writes_file_and_folder_lines_then_hides(panel):
+def test_file_chooser_dialog_apply_keeps_it_open_ok_writes_then_hides(panel):
     p = panel(window_ui(objects(button("fc_ok"), button("fc_apply")), extra=DIALOG))
-    p.send("fc_apply:force")
-    lines = [p.read_line() for _ in range(3)]
-    assert lines[:2] == ["fc_apply:clicked ", "fc:file "]
-    assert len(lines) == 3 and lines[2].startswith("fc:folder ")
-    p.send("fc_ok:force")
-    lines = [p.read_line() for _ in range(3)]
-    assert lines[:2] == ["fc_ok:clicked ", "fc:file "]
-    assert len(lines) == 3 and lines[2].startswith("fc:folder ")
+    p.send("fc:set_visible 1")
+    p.ping()
+    wid = own_window(p, "chooser")
+    for bid in ("fc_apply", "fc_ok"):
+        p.send(bid + ":force")
+        lines = [p.read_line() for _ in range(3)]
+        assert lines[:2] == [bid + ":clicked ", "fc:file "]
+        assert lines[2].startswith("fc:folder ")
+        assert p.ping() == []
+        if bid == "fc_apply":
+            assert is_viewable(wid)
+    wait_until(lambda: not is_viewable(wid), "the chooser to hide")
 
 
 @pytest.mark.parametrize("suffix", ["_ok", "_cancel"])

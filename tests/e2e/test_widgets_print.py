@@ -109,3 +109,11 @@ def test_print_dialog_has_no_window_actions(printing):
     printing.send("pd:set_title x")
     printing.ping()
     assert printing.wait_stderr("set_title") == 'ignoring GtkPrintUnixDialog command "pd:set_title x"'
+
+
+def test_quit_while_the_dialog_waits(printing):
+    """A quit is not held up until a person answers the dialog."""
+    open_dialog(printing, "pd:print /nonexistent/file.pdf")
+    printing.send("main:main_quit")
+    assert printing.wait_exit() == 0
+    assert [e for e in printing.errors() if "ignoring" in e or "response" in e] == []

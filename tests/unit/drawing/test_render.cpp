@@ -271,8 +271,9 @@ INSTANTIATE_TEST_SUITE_P(render, transform_test, testing::Values(
     transform_case{"none", {"line_to 1 0 0"}, "1 0 0 1 7 7"},
     transform_case{"two_translations", {"translate 1 10 10", "translate 2 10 10"}, "1 0 0 1 27 27"},
     transform_case{"reset_between", {"translate 1 10 10", "transform 2", "translate 3 10 10"},
-                   "1 0 0 1 10 10"},
-    transform_case{"reset_undoes_context", {"transform 1"}, "1 0 0 1 0 0"},
+                   "1 0 0 1 17 17"},
+    // A reset returns to the widget's own place, not the window's corner.
+    transform_case{"reset_keeps_context", {"scale 1 3 3", "transform 1"}, "1 0 0 1 7 7"},
     transform_case{"matrix", {"transform 1 1 0 0 1 5 5"}, "1 0 0 1 12 12"},
     transform_case{"scale_then_translate", {"scale 1 2 3", "translate 2 1 1"}, "2 0 0 3 9 10"},
     transform_case{"rotate", {"rotate 1 90"}, "0 1 -1 0 7 7"},

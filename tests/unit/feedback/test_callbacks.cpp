@@ -22,7 +22,6 @@ const char widgets_ui[] = R"(
     <property name="month">2</property><property name="day">1</property></object>
   <object class="GtkCalendar" id="cal2"><property name="year">987</property>
     <property name="month">11</property><property name="day">31</property></object>
-  <object class="GtkFileChooserButton" id="fcb"/>
   <object class="GtkColorButton" id="color"><property name="rgba">rgb(255,0,0)</property></object>
   <object class="GtkFontButton" id="font"><property name="font">Sans 12</property></object>
   <object class="GtkSwitch" id="sw"><property name="active">1</property></object>
@@ -108,9 +107,6 @@ const callback_case payload_cases[] = {
     {"calendar year padded to four digits", "doubleclicked",
      [](ui_fixture &f, info *ar) { send_calendar_date(GTK_CALENDAR(f.obj("cal2")), ar); },
      "cal2:doubleclicked 0987-12-31\n"},
-    {"chooser without a file", "file",
-     [](ui_fixture &f, info *ar) { send_chooser_filename(GTK_FILE_CHOOSER(f.obj("fcb")), ar); },
-     "fcb:file \n"},
     {"colour as rgb text", "color",
      [](ui_fixture &f, info *ar) { send_color(GTK_COLOR_BUTTON(f.obj("color")), ar); },
      "color:color rgb(255,0,0)\n"},
