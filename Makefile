@@ -2,8 +2,11 @@
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 BENCH_BUILD ?= build-bench
+FUZZ_BUILD ?= build-fuzz
+# Seconds each fuzz target runs under `make fuzz`.
+FUZZ_SECONDS ?= 20
 
-.PHONY: all deps build run test test-plain test-asan bench clean
+.PHONY: all deps build run test test-plain test-asan bench clean fuzz valgrind
 
 all: build
 
@@ -43,5 +46,26 @@ bench: deps $(BENCH_BUILD)/build.ninja
 	ninja -C $(BENCH_BUILD) src/wirepanel bench/replay_bench bench/label_loop bench/list_fill bench/fifo_echo
 	./scripts/with-xvfb.sh /usr/bin/python3 bench/run_bench.py $(BENCH_BUILD)
 
+# Longer robustness runs than `make test` affords: the fuzz targets, the full
+# command storm and a minute-long stalled client in the sanitizer build.
+$(FUZZ_BUILD)/build.ninja:
+	CXX=clang++ meson setup $(FUZZ_BUILD) fuzz
+
+fuzz: deps $(FUZZ_BUILD)/build.ninja $(ASAN_BUILD)/build.ninja
+	ninja -C $(FUZZ_BUILD)
+	FUZZ_BUILD=$(CURDIR)/$(FUZZ_BUILD) ./fuzz/run.sh $(FUZZ_SECONDS)
+	ninja -C $(ASAN_BUILD)
+	WIREPANEL_STORM=500000 WIREPANEL_STORM_SEED=random WIREPANEL_STALL=60 WIREPANEL=$(CURDIR)/$(ASAN_BUILD)/src/wirepanel \
+	  ASAN_OPTIONS=detect_leaks=1:exitcode=86 LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp \
+	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 NO_AT_BRIDGE=1 GDK_BACKEND=x11 \
+	  ./scripts/with-xvfb.sh /usr/bin/python3 -m pytest -q -s -p no:cacheprovider \
+	  tests/e2e/test_storm.py tests/e2e/test_stall.py
+
+# A scripted session touching every class under memcheck: fails on a
+# definitely lost block allocated from the server's own code.
+valgrind: build
+	NO_AT_BRIDGE=1 GDK_BACKEND=x11 ./scripts/with-xvfb.sh /usr/bin/python3 \
+	  fuzz/valgrind_session.py $(BUILD)/src/wirepanel
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD)

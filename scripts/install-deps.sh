@@ -24,6 +24,9 @@ x11-apps
 netpbm
 man-db
 groff-base
+clang
+libclang-rt-14-dev
+valgrind
 "
 
 missing=""

@@ -98,6 +98,10 @@ update_fn load_command_file(info *reader, const char *name);
 void log_msg(FILE *log, const char *line);
 long elapsed_usec(const struct timespec &start);
 
+// Most tabs one line of command data may hold; no real text comes near.
+constexpr size_t max_tabs_per_line = 1000;
+bool tabs_within_bound(const char *text);
+
 // Data parsing helpers shared by every handler.
 // True when the data is empty or white space only (" %c" converts nothing).
 bool is_blank(const char *data);

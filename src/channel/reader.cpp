@@ -89,11 +89,28 @@ info *info_obj_new(FILE *out, GObject *obj, GObject *obj2)
     return info_new_full(out, obj, obj2, nullptr);
 }
 
+bool tabs_within_bound(const char *text)
+{
+    size_t tabs = 0;
+    for (const char *p = text; p != nullptr && *p != '\0'; p++) {
+        if (*p == '\n')
+            tabs = 0;
+        else if (*p == '\t' && ++tabs > max_tabs_per_line)
+            return false;
+    }
+    return true;
+}
+
 gboolean run_update(gpointer data)
 {
     auto *record = static_cast<command_data *>(data);
     char *saved = lc_numeric();
-    record->fn(record);
+    // Text laid out with many tabs on one line costs the toolkit time that
+    // grows with the square of their number, freezing the GUI.
+    if (!tabs_within_bound(record->data))
+        ignore_cmd(record->type, record->cmd);
+    else
+        record->fn(record);
     free(record->buf);
     free(record->cmd);
     free(record);

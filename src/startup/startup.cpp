@@ -34,6 +34,28 @@ void print_versions()
                       CAIRO_VERSION_STRING, cairo_version_string());
 }
 
+namespace {
+
+// An X error answers one request; the toolkit's default handler ends the
+// process for it, which would let one client line (a widget grown beyond
+// the protocol's 32767 pixels, a huge pixmap) take the server down.
+int report_x_error(Display *display, XErrorEvent *error)
+{
+    char text[128];
+    XGetErrorText(display, error->error_code, text, sizeof text);
+    fprintf(stderr, "X error %s (request %d.%d); carrying on\n", text,
+            static_cast<int>(error->request_code), static_cast<int>(error->minor_code));
+    return 0;
+}
+
+}  // namespace
+
+void survive_x_errors()
+{
+    if (GDK_IS_X11_DISPLAY(gdk_display_get_default()))
+        XSetErrorHandler(report_x_error);
+}
+
 void redirect_stderr(const char *name)
 {
     if (name == nullptr)

@@ -7,6 +7,8 @@
 [[noreturn]] void exit_with_message(int status, FILE *stream, const char *format, ...)
     __attribute__((format(printf, 3, 4)));
 [[noreturn]] void print_versions();
+// Reports X errors on standard error instead of ending the process.
+void survive_x_errors();
 void redirect_stderr(const char *name);
 void go_background(bool flag, FILE *in, FILE *out, const char *err_name);
 GtkBuilder *load_builder(const char *ui_name);

@@ -73,6 +73,7 @@ int main(int argc, char **argv)
 {
     setenv("G_ENABLE_DIAGNOSTIC", "0", 0);
     gtk_init(&argc, &argv);
+    survive_x_errors();
     options opt = parse_options(argc, argv);
     redirect_stderr(opt.err_file);
     FILE *in = open_fifo(opt.in_fifo, "r", stdin, _IONBF);

@@ -107,12 +107,24 @@ bool ensure_tree_row(GtkTreeModel *model, GtkTreePath *path, GtkTreeIter *iter)
     return true;
 }
 
+bool path_within_bounds(GtkTreePath *path)
+{
+    int depth;
+    int *indices = gtk_tree_path_get_indices_with_depth(path, &depth);
+    if (depth > max_path_depth)
+        return false;
+    for (int level = 0; level < depth; level++)
+        if (indices[level] > max_row_index)
+            return false;
+    return true;
+}
+
 bool set_cell_from_text(GtkTreeModel *model, GtkTreeIter *iter, const char *path_text,
                         int column, const char *text)
 {
     GType type = gtk_tree_model_get_column_type(model, column);
     tree_path_ptr path = path_from_text(path_text);
-    if (!path || !path_fits_model(model, path.get()))
+    if (!path || !path_fits_model(model, path.get()) || !path_within_bounds(path.get()))
         return false;
     value_holder cell;
     // The text is converted before any row is made, so a bad number never

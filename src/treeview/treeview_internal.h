@@ -48,6 +48,13 @@ void tree_model_remove(GtkTreeModel *model, GtkTreeIter *iter);
 void tree_model_clear(GtkTreeModel *model);
 void tree_model_set(GtkTreeModel *model, GtkTreeIter *iter, int column, const GValue *value);
 
+// A "set" makes every missing row in front of the one it names, so the
+// rows and levels it may reach are bounded far beyond any real interface:
+// a path like 99999999 would otherwise freeze the GUI making rows.
+constexpr int max_row_index = 999999;
+constexpr int max_path_depth = 64;
+bool path_within_bounds(GtkTreePath *path);
+
 // Cell values: false when the text does not fit the column or the path can
 // name no row of the model; nothing is created then.
 bool set_cell_from_text(GtkTreeModel *model, GtkTreeIter *iter, const char *path_text,

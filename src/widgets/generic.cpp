@@ -113,7 +113,8 @@ void do_set_size_request(command_data *cmd)
     int width, height;
     if (!GTK_IS_WIDGET(cmd->obj))
         return refuse(cmd);
-    if (scan_exact(cmd->data, "%d %d %c", &width, &height))
+    if (scan_exact(cmd->data, "%d %d %c", &width, &height) && width <= max_widget_size &&
+        height <= max_widget_size)
         gtk_widget_set_size_request(GTK_WIDGET(cmd->obj), width, height);
     else if (is_blank(cmd->data))
         gtk_widget_set_size_request(GTK_WIDGET(cmd->obj), -1, -1);

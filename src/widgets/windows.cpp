@@ -54,10 +54,13 @@ bool window_unfullscreen(command_data *cmd)
 
 // The toolkit ignores a size below 1 with a warning of its own, so such a
 // size is refused here with the usual complaint.
+constexpr int max_window_size = max_widget_size;
+
 bool window_resize(command_data *cmd)
 {
     int width, height;
-    if (!scan_exact(cmd->data, "%d %d %c", &width, &height) || width < 1 || height < 1)
+    if (!scan_exact(cmd->data, "%d %d %c", &width, &height) || width < 1 || height < 1 ||
+        width > max_window_size || height > max_window_size)
         return false;
     gtk_window_resize(window_of(cmd), width, height);
     return true;

@@ -40,7 +40,10 @@ INSTANTIATE_TEST_SUITE_P(Forms, SetSizeRequest, testing::Values(
     size_case{"100", true, 10, 20},
     size_case{"1 2 3", true, 10, 20},
     size_case{"10 20x", true, 10, 20},
-    size_case{"wide high", true, 10, 20}));
+    size_case{"wide high", true, 10, 20},
+    size_case{"16384 16384", false, 16384, 16384},
+    size_case{"16385 10", true, 10, 20},
+    size_case{"10 40000", true, 10, 20}));
 
 TEST(TruthActions, SetSensitivityAndVisibilityOrChangeNothing)
 {

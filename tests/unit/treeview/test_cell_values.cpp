@@ -196,18 +196,29 @@ TEST(ensure_tree_row, empty_path_names_no_row)
 }
 
 // Made without recursion and at a cost per row that does not grow with the
-// rows already made: a large index on an empty store is quick on both kinds.
+// rows already made: row 200000 on an empty store is quick on both kinds; an
+// index beyond the bound, or a path deeper than allowed, makes nothing.
 TEST(ensure_tree_row, large_index_on_empty_stores)
 {
+    std::string beyond = std::to_string(max_row_index + 1);
     for (auto make : {new_list_store, new_tree_store}) {
         store_holder store(make());
         GtkTreeIter iter;
+        EXPECT_FALSE(set_cell_from_text(store.model, &iter, beyond.c_str(), 9, "x"));
+        EXPECT_EQ(gtk_tree_model_iter_n_children(store.model, nullptr), 0);
         ASSERT_TRUE(set_cell_from_text(store.model, &iter, "200000", 9, "x"));
         EXPECT_EQ(gtk_tree_model_iter_n_children(store.model, nullptr), 200001);
         EXPECT_EQ(cell_text(store.model, "200000", 9), "x");
         EXPECT_EQ(cell_text(store.model, "199999", 9), "null");
         EXPECT_EQ(cell_text(store.model, "0", 9), "null");
     }
+    store_holder tree(new_tree_store());
+    GtkTreeIter iter;
+    std::string deep = "0";
+    for (int level = 1; level < max_path_depth; level++)
+        deep += ":0";
+    EXPECT_TRUE(set_cell_from_text(tree.model, &iter, deep.c_str(), 9, "x"));
+    EXPECT_FALSE(set_cell_from_text(tree.model, &iter, (deep + ":0").c_str(), 9, "x"));
 }
 
 }  // namespace
