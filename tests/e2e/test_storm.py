@@ -56,7 +56,7 @@ def test_storm_leaves_the_server_answering(panel, tmp_path):
     drain.join(5)
     p.send("main:main_quit")
     status = p.proc.wait(60)
-    time.sleep(0.2)
+    p.stderr.join(10)  # every line the process wrote is collected
     assert status == 0, "seed %d: status %d: %s" % (seed, status, sanitizer_report(p.errors()))
     bad = unexpected(p.stderr.lines)
     assert not bad, "seed %d: unexpected on stderr: %r" % (seed, bad[:20])
