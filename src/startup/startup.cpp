@@ -36,24 +36,34 @@ void print_versions()
 
 namespace {
 
-// An X error answers one request; the toolkit's default handler ends the
-// process for it, which would let one client line (a widget grown beyond
-// the protocol's 32767 pixels, a huge pixmap) take the server down.
-int report_x_error(Display *display, XErrorEvent *error)
+// An X error answers one request; the toolkit ends the process for any
+// error that none of its own traps expected, which would let one client
+// line (a widget grown beyond the protocol's 32767 pixels, a huge pixmap)
+// take the server down. An outermost trap that stays in place catches those
+// instead, while the toolkit's own traps, always nested inside it, keep
+// receiving the errors they wait for. Once a second the trap is read and
+// what it caught is reported.
+gboolean report_x_errors(gpointer display)
 {
-    char text[128];
-    XGetErrorText(display, error->error_code, text, sizeof text);
-    fprintf(stderr, "X error %s (request %d.%d); carrying on\n", text,
-            static_cast<int>(error->request_code), static_cast<int>(error->minor_code));
-    return 0;
+    int code = gdk_x11_display_error_trap_pop(GDK_DISPLAY(display));
+    if (code != 0) {
+        char text[128];
+        XGetErrorText(GDK_DISPLAY_XDISPLAY(GDK_DISPLAY(display)), code, text, sizeof text);
+        fprintf(stderr, "X error %s; carrying on\n", text);
+    }
+    gdk_x11_display_error_trap_push(GDK_DISPLAY(display));
+    return G_SOURCE_CONTINUE;
 }
 
 }  // namespace
 
 void survive_x_errors()
 {
-    if (GDK_IS_X11_DISPLAY(gdk_display_get_default()))
-        XSetErrorHandler(report_x_error);
+    GdkDisplay *display = gdk_display_get_default();
+    if (!GDK_IS_X11_DISPLAY(display))
+        return;
+    gdk_x11_display_error_trap_push(display);
+    g_timeout_add_seconds(1, report_x_errors, display);
 }
 
 void redirect_stderr(const char *name)
