@@ -6,7 +6,7 @@ FUZZ_BUILD ?= build-fuzz
 # Seconds each fuzz target runs under `make fuzz`.
 FUZZ_SECONDS ?= 20
 
-.PHONY: all deps build run test test-plain test-asan bench clean fuzz valgrind
+.PHONY: all deps build run test test-plain test-asan test-fuzz bench clean fuzz valgrind
 
 all: build
 
@@ -25,7 +25,7 @@ build: deps $(BUILD)/build.ninja
 run: build
 	./scripts/run-example.sh $(BUILD)/src/wirepanel
 
-test: deps test-plain test-asan
+test: deps test-plain test-asan test-fuzz
 
 test-plain: $(BUILD)/build.ninja
 	ninja -C $(BUILD)
@@ -50,6 +50,11 @@ bench: deps $(BENCH_BUILD)/build.ninja
 # command storm and a minute-long stalled client in the sanitizer build.
 $(FUZZ_BUILD)/build.ninja:
 	CXX=clang++ meson setup $(FUZZ_BUILD) fuzz
+
+# A short run of every fuzz target, part of `make test`.
+test-fuzz: $(FUZZ_BUILD)/build.ninja
+	ninja -C $(FUZZ_BUILD)
+	FUZZ_BUILD=$(CURDIR)/$(FUZZ_BUILD) ./fuzz/run.sh 10
 
 fuzz: deps $(FUZZ_BUILD)/build.ninja $(ASAN_BUILD)/build.ninja
 	ninja -C $(FUZZ_BUILD)
