@@ -14,7 +14,7 @@ for target in line tree_text commands; do
     work="$build/corpus/$target"
     mkdir -p "$work"
     echo "== fuzz_$target ($seconds s)"
-    "$root/scripts/with-xvfb.sh" "$build/fuzz_$target" -max_total_time="$seconds" -timeout=10 \
+    "$root/scripts/with-xvfb.sh" "$build/fuzz_$target" -max_total_time="$seconds" -timeout=30 \
         -rss_limit_mb=4096 -max_len=4096 -print_final_stats=1 \
         -artifact_prefix="$build/artifacts/$target-" "$work" "$root/fuzz/corpus/$target" 2>&1 |
         grep -E "^(#[0-9]+.*DONE|stat::number|stat::average|Done|INFO: Seed|==[0-9]+==ERROR|SUMMARY|.*runtime error|.*deadly signal|.*Test unit written|.*timeout)" || true

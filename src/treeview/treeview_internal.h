@@ -51,7 +51,7 @@ void tree_model_set(GtkTreeModel *model, GtkTreeIter *iter, int column, const GV
 // A "set" makes every missing row in front of the one it names, so the
 // rows and levels it may reach are bounded far beyond any real interface:
 // a path like 99999999 would otherwise freeze the GUI making rows.
-constexpr int max_row_index = 999999;
+constexpr int max_row_index = 249999;
 constexpr int max_path_depth = 64;
 bool path_within_bounds(GtkTreePath *path);
 
