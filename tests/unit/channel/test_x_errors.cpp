@@ -31,7 +31,7 @@ TEST(XErrors, UnexpectedErrorIsReportedNotFatal)
     testing::internal::CaptureStderr();
     XMapWindow(xdisplay, 0x3fffff2);  // nobody expects this one
     XSync(xdisplay, False);
-    run_loop_for(1500);
+    run_loop_for(3000);  // the trap is read on a one-second timer of coarse timing
     std::string err = testing::internal::GetCapturedStderr();
     EXPECT_EQ(err, "X error BadWindow (invalid Window parameter); carrying on\n");
 }
