@@ -18,6 +18,10 @@ for target in line tree_text commands; do
         -rss_limit_mb=4096 -max_len=4096 -print_final_stats=1 \
         -artifact_prefix="$build/artifacts/$target-" "$work" "$root/fuzz/corpus/$target" 2>&1 |
         grep -E "^(#[0-9]+.*DONE|stat::number|stat::average|Done|INFO: Seed|==[0-9]+==ERROR|SUMMARY|.*runtime error|.*deadly signal|.*Test unit written|.*timeout)" || true
-    ls "$build/artifacts/$target-"* >/dev/null 2>&1 && { echo "fuzz_$target found a fault"; exit 1; }
+    # Slow units are noted by libFuzzer but are not faults; crashes, leaks,
+    # timeouts and running out of memory are.
+    for kind in crash leak timeout oom; do
+        ls "$build/artifacts/$target-$kind-"* >/dev/null 2>&1 && { echo "fuzz_$target found a fault"; exit 1; }
+    done
 done
 exit 0

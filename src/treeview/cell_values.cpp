@@ -113,8 +113,10 @@ bool path_within_bounds(GtkTreePath *path)
     int *indices = gtk_tree_path_get_indices_with_depth(path, &depth);
     if (depth > max_path_depth)
         return false;
+    // The rows made are bounded over all levels together, not per level.
+    long total = 0;
     for (int level = 0; level < depth; level++)
-        if (indices[level] > max_row_index)
+        if (indices[level] > max_row_index || (total += indices[level]) > max_row_index)
             return false;
     return true;
 }
