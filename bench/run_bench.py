@@ -125,9 +125,8 @@ def fifo_pair(name):
     return d
 
 
-def start_panel(ui, name):
-    d = fifo_pair(name)
-    (d / "panel.ui").write_text(ui)
+def launch_panel(d):
+    """Starts wirepanel on the UI file and FIFOs in d; returns once it answers."""
     proc = subprocess.Popen([str(WIREPANEL), "-u", str(d / "panel.ui"), "-i", str(d / "in"),
                              "-o", str(d / "out")], cwd=d, stdin=subprocess.DEVNULL,
                             stderr=subprocess.DEVNULL)
@@ -135,6 +134,12 @@ def start_panel(ui, name):
     channel.write(b"main:ping\n")
     channel.wait_for("main:ping ")
     return channel
+
+
+def start_panel(ui, name):
+    d = fifo_pair(name)
+    (d / "panel.ui").write_text(ui)
+    return launch_panel(d)
 
 
 def finish_panel(channel):
@@ -270,12 +275,7 @@ def start_up(renderers):
         d = fifo_pair("start%d-%d" % (renderers, time.monotonic_ns()))
         (d / "panel.ui").write_text(ui)
         start = time.monotonic()
-        proc = subprocess.Popen([str(WIREPANEL), "-u", str(d / "panel.ui"), "-i", str(d / "in"),
-                                 "-o", str(d / "out")], cwd=d, stdin=subprocess.DEVNULL,
-                                stderr=subprocess.DEVNULL)
-        channel = Channel(proc, d / "in", d / "out")
-        channel.write(b"main:ping\n")
-        channel.wait_for("main:ping ")
+        channel = launch_panel(d)
         seconds = time.monotonic() - start
         finish_panel(channel)
         return seconds
