@@ -84,10 +84,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     line += ':';
     line.append(reinterpret_cast<const char *>(data + 1), size - 1);
     line = line.c_str();
-    auto *record = static_cast<command_data *>(calloc(1, sizeof(command_data)));
-    record->cmd = strdup(line.c_str());
-    record->buf = strdup(line.c_str());
-    record->info = &reader;
+    command_data *record = command_new(&reader, line.c_str(), strlen(line.c_str()));
+    strcpy(record->buf, record->cmd);
     split_positions p = split_command(record->buf);
     record->action = record->buf + p.action_start;
     record->data = record->buf + p.data_start;

@@ -27,8 +27,8 @@ struct command_data {
     GObject *obj;         // the addressed object, when found
     char *action;         // points into buf
     char *data;           // points into buf
-    char *cmd;            // the decoded line (owned)
-    char *buf;            // working copy of cmd, split in place (owned)
+    char *cmd;            // the decoded line (in the record's block)
+    char *buf;            // working copy of cmd, split in place (in the block)
     GType type;           // exact class of obj, or 0
     struct info *info;    // the reader's record (not owned)
 };
@@ -56,6 +56,10 @@ split_positions split_command(char *line);
 // Reader and dispatcher.
 extern int reader_depth;
 void *digest_cmd(info *reader);
+// One allocation holds the record and both copies of the line, so a
+// command costs the reader one malloc and the GUI thread one free.
+command_data *command_new(info *reader, const char *line, size_t len);
+// Runs a record's handler and frees the record.
 gboolean run_update(gpointer record);
 void update_nothing(command_data *);
 void update_main_quit(command_data *);
@@ -64,6 +68,8 @@ void ignore_cmd(GType type, const char *line);
 update_fn dispatch_handler(GType type);
 // Queues a record for the GUI thread; records run in the order queued.
 void hand_over(command_data *record);
+// Frees a record that has run; on the GUI thread, by way of the reader.
+void release_command(command_data *record);
 // Attaches the source that runs queued records to the default main context.
 void attach_command_queue();
 // Wakes a reader blocked on input and makes every reader level return.

@@ -9,6 +9,7 @@
 #include <deque>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -29,6 +30,19 @@ constexpr gint64 slice_usec = 5000;
 constexpr size_t queue_limit = 4096;
 std::thread::id gui_thread;
 
+// Records that have run go back to the reader, which frees them a batch at
+// a time: memory freed on one thread while another allocates from the same
+// arena makes both cores fight over the allocator's lists on every command.
+std::vector<command_data *> &spent = *new std::vector<command_data *>;     // GUI thread
+std::vector<command_data *> &returned = *new std::vector<command_data *>;  // under queue_lock
+constexpr size_t spent_limit = 2 * queue_limit;
+
+void free_records(const std::vector<command_data *> &records)
+{
+    for (command_data *record : records)
+        free(record);
+}
+
 bool queue_ready()
 {
     if (!taken.empty())
@@ -43,6 +57,11 @@ command_data *pop_command()
         {
             std::lock_guard<std::mutex> hold(queue_lock);
             taken.swap(queue);
+            if (returned.size() < spent_limit)
+                returned.insert(returned.end(), spent.begin(), spent.end());
+            else
+                free_records(spent);
+            spent.clear();
         }
         queue_drained.notify_all();
         if (taken.empty())
@@ -99,9 +118,18 @@ void attach_command_queue()
     g_source_unref(source);
 }
 
+void release_command(command_data *record)
+{
+    if (std::this_thread::get_id() != gui_thread || spent.size() >= spent_limit)
+        free(record);
+    else
+        spent.push_back(record);
+}
+
 void hand_over(command_data *record)
 {
     bool was_empty;
+    std::vector<command_data *> to_free;
     {
         std::unique_lock<std::mutex> hold(queue_lock);
         // The timeout only rechecks the stop request, which nobody signals here.
@@ -110,7 +138,9 @@ void hand_over(command_data *record)
             queue_drained.wait_for(hold, std::chrono::milliseconds(50));
         was_empty = queue.empty();
         queue.push_back(record);
+        to_free.swap(returned);
     }
     if (was_empty)
         g_main_context_wakeup(nullptr);
+    free_records(to_free);
 }

@@ -101,6 +101,21 @@ bool tabs_within_bound(const char *text)
     return true;
 }
 
+command_data *command_new(info *reader, const char *line, size_t len)
+{
+    auto *record = static_cast<command_data *>(malloc(sizeof(command_data) + 2 * (len + 1)));
+    if (record == nullptr)
+        oom_abort("command_new", __FILE_NAME__, __LINE__);
+    *record = {.fn = nullptr, .obj = nullptr, .action = nullptr, .data = nullptr,
+               .cmd = reinterpret_cast<char *>(record + 1), .buf = nullptr, .type = 0,
+               .info = reader};
+    memcpy(record->cmd, line, len);
+    record->cmd[len] = '\0';
+    record->buf = record->cmd + len + 1;
+    record->buf[0] = '\0';
+    return record;
+}
+
 gboolean run_update(gpointer data)
 {
     auto *record = static_cast<command_data *>(data);
@@ -111,9 +126,7 @@ gboolean run_update(gpointer data)
         ignore_cmd(record->type, record->cmd);
     else
         record->fn(record);
-    free(record->buf);
-    free(record->cmd);
-    free(record);
+    release_command(record);
     lc_numeric_restore(saved);
     return FALSE;
 }
@@ -127,13 +140,6 @@ bool is_comment_or_empty(const char *line, size_t len)
     while (isspace(static_cast<unsigned char>(*line)))
         ++line;
     return *line == '#';
-}
-
-void free_record(command_data *record)
-{
-    free(record->buf);
-    free(record->cmd);
-    free(record);
 }
 
 // Splits the working copy and chooses the record's handler.
@@ -166,32 +172,25 @@ void resolve_command(info *reader, command_data *record)
 void *digest_cmd(info *reader)
 {
     ++reader_depth;
+    size_t capacity = 256;
+    auto *line = static_cast<char *>(malloc(capacity));
+    if (line == nullptr)
+        oom_abort("digest_cmd", __FILE_NAME__, __LINE__);
     while (!input_at_eof(reader->in) && !reader_stop_requested()) {
-        auto *record = static_cast<command_data *>(calloc(1, sizeof(command_data)));
-        size_t capacity = 32;
-        if (record == nullptr || (record->cmd = static_cast<char *>(malloc(capacity))) == nullptr)
-            oom_abort("digest_cmd", __FILE_NAME__, __LINE__);
-        record->info = reader;
-        record->type = 0;
         if (reader_depth == 0)
             log_msg(reader->log, nullptr);
-        size_t len = read_buf(reader->in, record->cmd, capacity);
-        if (reader_stop_requested()) {
-            free_record(record);
+        size_t len = read_buf(reader->in, line, capacity);
+        if (reader_stop_requested())
             break;
-        }
         if (reader_depth == 0)
-            log_msg(reader->log, record->cmd);
-        record->buf = static_cast<char *>(malloc(strlen(record->cmd) + 1));
-        if (record->buf == nullptr)
-            oom_abort("digest_cmd", __FILE_NAME__, __LINE__);
-        record->buf[0] = '\0';
+            log_msg(reader->log, line);
+        command_data *record = command_new(reader, line, len);
         if (is_comment_or_empty(record->cmd, len))
             record->fn = update_nothing;
         else
             resolve_command(reader, record);
         if (reader_stop_requested()) {
-            free_record(record);
+            free(record);
             break;
         }
         bool quits = record->fn == update_main_quit && is_blank(record->data);
@@ -200,7 +199,16 @@ void *digest_cmd(info *reader)
         // whoever reads it next (two runs fed from one here-document).
         if (quits)
             wait_for_reader_stop();
+        // One giant line does not keep its buffer for the rest of the session.
+        if (capacity > 65536) {
+            free(line);
+            capacity = 256;
+            line = static_cast<char *>(malloc(capacity));
+            if (line == nullptr)
+                oom_abort("digest_cmd", __FILE_NAME__, __LINE__);
+        }
     }
+    free(line);
     --reader_depth;
     return nullptr;
 }

@@ -33,10 +33,8 @@ struct ui_fixture {
     // Splits and dispatches one line, then runs it at once.
     void run(const std::string &line)
     {
-        auto *record = static_cast<command_data *>(calloc(1, sizeof(command_data)));
-        record->cmd = strdup(line.c_str());
-        record->buf = strdup(line.c_str());
-        record->info = &reader;
+        command_data *record = command_new(&reader, line.c_str(), strlen(line.c_str()));
+        strcpy(record->buf, record->cmd);
         split_positions p = split_command(record->buf);
         record->action = record->buf + p.action_start;
         record->data = record->buf + p.data_start;
