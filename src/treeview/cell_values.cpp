@@ -1,6 +1,8 @@
 // Cell values from text by the column's type, and the rows a path needs.
 #include "treeview/treeview_internal.h"
 
+#include <vector>
+
 namespace {
 
 // The number is read as a signed 64-bit integer, then converted to the
@@ -67,43 +69,63 @@ bool path_fits_model(GtkTreeModel *model, GtkTreePath *path)
     return depth > 0 && (depth == 1 || !GTK_IS_LIST_STORE(model));
 }
 
-// Makes the index-th child of parent (a top-level row without parent)
-// exist. The missing rows are all empty, so they may be made in any order:
-// each goes right behind the existing siblings, the wanted row first, which
-// keeps every insertion cheap because the toolkit reckons a new row's path
-// by walking the siblings in front of it.
-void ensure_child(GtkTreeModel *model, GtkTreeIter *parent, int index, GtkTreeIter *iter)
+// Rows still to be made in front of a wanted row that was just made.
+struct pending_fillers {
+    GtkTreeIter parent, behind;
+    bool has_parent, has_behind;
+    int missing;
+};
+
+// Finds the index-th child of parent (a top-level row without parent), or
+// makes it right behind the existing siblings and notes the rows missing in
+// front of it.
+bool find_or_make_child(GtkTreeModel *model, GtkTreeIter *parent, int index, GtkTreeIter *iter,
+                        pending_fillers &fill)
 {
     int count = gtk_tree_model_iter_n_children(model, parent);
     if (index < count) {
         gtk_tree_model_iter_nth_child(model, iter, parent, index);
-        return;
+        return false;
     }
-    GtkTreeIter last;
-    GtkTreeIter *behind =
-        count > 0 && gtk_tree_model_iter_nth_child(model, &last, parent, count - 1) ? &last
-                                                                                   : nullptr;
+    fill = {.parent = {}, .behind = {}, .has_parent = parent != nullptr, .has_behind = false,
+            .missing = index - count};
+    if (parent != nullptr)
+        fill.parent = *parent;
+    fill.has_behind = count > 0 && gtk_tree_model_iter_nth_child(model, &fill.behind, parent,
+                                                                 count - 1);
     // Inserting after no row makes the first one.
-    tree_model_insert_after(model, iter, parent, behind);
-    for (int made = count + 1; made <= index; made++) {
-        GtkTreeIter filler;
-        tree_model_insert_after(model, &filler, parent, behind);
-    }
+    tree_model_insert_after(model, iter, parent, fill.has_behind ? &fill.behind : nullptr);
+    return true;
 }
 
 }  // namespace
 
+// The toolkit reckons each new row's path by walking, on every level, the
+// siblings in front of it and of each ancestor. So the wanted rows are made
+// first, each right behind the siblings that already exist, and the empty
+// rows in front of them afterwards, deepest level first: every walk then
+// passes only rows that existed before the command, where filling the
+// levels top-down would walk each level's new rows once per row below.
 bool ensure_tree_row(GtkTreeModel *model, GtkTreePath *path, GtkTreeIter *iter)
 {
     if (!path_fits_model(model, path))
         return false;
     int depth;
     int *indices = gtk_tree_path_get_indices_with_depth(path, &depth);
+    std::vector<pending_fillers> fill;
     GtkTreeIter parent;
     for (int level = 0; level < depth; level++) {
-        ensure_child(model, level > 0 ? &parent : nullptr, indices[level], iter);
+        pending_fillers made;
+        if (find_or_make_child(model, level > 0 ? &parent : nullptr, indices[level], iter, made))
+            fill.push_back(made);
         parent = *iter;
     }
+    for (auto it = fill.rbegin(); it != fill.rend(); ++it)
+        for (int i = 0; i < it->missing; i++) {
+            GtkTreeIter filler;
+            tree_model_insert_after(model, &filler, it->has_parent ? &it->parent : nullptr,
+                                    it->has_behind ? &it->behind : nullptr);
+        }
     return true;
 }
 
@@ -121,12 +143,38 @@ bool path_within_bounds(GtkTreePath *path)
     return true;
 }
 
+bool row_walk_within_bound(GtkTreeModel *model, GtkTreePath *path)
+{
+    // A list store finds a row's position without walking its siblings.
+    if (!GTK_IS_TREE_STORE(model))
+        return true;
+    int depth;
+    int *indices = gtk_tree_path_get_indices_with_depth(path, &depth);
+    GtkTreeIter iter, parent;
+    long in_front = 0;
+    for (int level = 0; level < depth; level++) {
+        GtkTreeIter *up = level > 0 ? &parent : nullptr;
+        int count = gtk_tree_model_iter_n_children(model, up);
+        if (indices[level] >= count) {
+            long made = -count;
+            for (int deeper = level; deeper < depth; deeper++)
+                made += indices[deeper] + 1;
+            return made * (in_front + count + 1) <= max_row_walk;
+        }
+        gtk_tree_model_iter_nth_child(model, &iter, up, indices[level]);
+        in_front += indices[level];
+        parent = iter;
+    }
+    return true;
+}
+
 bool set_cell_from_text(GtkTreeModel *model, GtkTreeIter *iter, const char *path_text,
                         int column, const char *text)
 {
     GType type = gtk_tree_model_get_column_type(model, column);
     tree_path_ptr path = path_from_text(path_text);
-    if (!path || !path_fits_model(model, path.get()) || !path_within_bounds(path.get()))
+    if (!path || !path_fits_model(model, path.get()) || !path_within_bounds(path.get())
+        || !row_walk_within_bound(model, path.get()))
         return false;
     value_holder cell;
     // The text is converted before any row is made, so a bad number never

@@ -54,6 +54,11 @@ void tree_model_set(GtkTreeModel *model, GtkTreeIter *iter, int column, const GV
 constexpr int max_row_index = 249999;
 constexpr int max_path_depth = 64;
 bool path_within_bounds(GtkTreePath *path);
+// Each row a tree store makes walks the rows in front of it and of its
+// ancestors, so rows made far behind many existing ones are bounded too:
+// at most this many rows walked by one command, a few seconds' work.
+constexpr long max_row_walk = 1L << 30;
+bool row_walk_within_bound(GtkTreeModel *model, GtkTreePath *path);
 
 // Cell values: false when the text does not fit the column or the path can
 // name no row of the model; nothing is created then.

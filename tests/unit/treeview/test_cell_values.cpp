@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -219,6 +220,47 @@ TEST(ensure_tree_row, large_index_on_empty_stores)
         deep += ":0";
     EXPECT_TRUE(set_cell_from_text(tree.model, &iter, deep.c_str(), 9, "x"));
     EXPECT_FALSE(set_cell_from_text(tree.model, &iter, (deep + ":0").c_str(), 9, "x"));
+}
+
+// A path deep below many new rows: filling the levels top-down walked each
+// level's new rows once per row made below them, minutes for this path.
+TEST(ensure_tree_row, deep_path_on_an_empty_tree_store_puts_every_row_in_place)
+{
+    store_holder store(new_tree_store());
+    GtkTreeIter iter;
+    ASSERT_TRUE(set_cell_from_text(store.model, &iter, "111:1:62211:151422", 9, "x"));
+    EXPECT_EQ(cell_text(store.model, "111:1:62211:151422", 9), "x");
+    EXPECT_EQ(cell_text(store.model, "111:1:62211:0", 9), "null");
+    const std::pair<const char *, int> children[] = {
+        {"111", 2}, {"111:1", 62212}, {"111:1:62211", 151423}, {"111:1:62210", 0}};
+    EXPECT_EQ(gtk_tree_model_iter_n_children(store.model, nullptr), 112);
+    for (auto [parent, count] : children) {
+        tree_path_ptr path(gtk_tree_path_new_from_string(parent));
+        ASSERT_TRUE(gtk_tree_model_get_iter(store.model, &iter, path.get()));
+        EXPECT_EQ(gtk_tree_model_iter_n_children(store.model, &iter), count) << parent;
+    }
+}
+
+// Rows made far behind many existing siblings of an ancestor each walk all
+// of them; beyond the bound the set is refused and makes nothing. A list
+// store finds positions without walking and keeps the plain bound.
+TEST(row_walk_within_bound, rows_far_behind_many_existing_tree_rows_are_refused)
+{
+    store_holder tree(new_tree_store());
+    GtkTreeIter iter;
+    ASSERT_TRUE(set_cell_from_text(tree.model, &iter, "20000", 9, "root"));
+    EXPECT_FALSE(set_cell_from_text(tree.model, &iter, "20000:60000", 9, "x"));
+    EXPECT_FALSE(set_cell_from_text(tree.model, &iter, "30000:50000", 9, "x"));
+    EXPECT_EQ(gtk_tree_model_iter_n_children(tree.model, nullptr), 20001);
+    EXPECT_EQ(cell_text(tree.model, "20000", 9), "root");
+    ASSERT_TRUE(set_cell_from_text(tree.model, &iter, "20000:40000", 9, "x"));
+    EXPECT_EQ(cell_text(tree.model, "20000:40000", 9), "x");
+    // Found, not made: no walk is charged.
+    EXPECT_TRUE(set_cell_from_text(tree.model, &iter, "20000:40000", 9, "y"));
+
+    store_holder list(new_list_store());
+    ASSERT_TRUE(set_cell_from_text(list.model, &iter, "200000", 9, "x"));
+    EXPECT_TRUE(set_cell_from_text(list.model, &iter, "249999", 9, "x"));
 }
 
 }  // namespace
