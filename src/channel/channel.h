@@ -57,7 +57,7 @@ split_positions split_command(char *line);
 extern int reader_depth;
 void *digest_cmd(info *reader);
 // One allocation holds the record and both copies of the line, so a
-// command costs the reader one malloc and the GUI thread one free.
+// command costs one malloc and one free.
 command_data *command_new(info *reader, const char *line, size_t len);
 // Runs a record's handler and frees the record.
 gboolean run_update(gpointer record);
