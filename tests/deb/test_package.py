@@ -79,7 +79,8 @@ def test_dependencies(deb):
 
 def test_everything_meson_installs_is_packaged(unpacked):
     """Whatever the build installs (every command in bindir, the manual
-    pages) is in the package, with manual pages compressed."""
+    pages) is in the package, with manual pages compressed, and `man`
+    finds a page under every command's name."""
     builds = list(OUT.glob("wirepanel/obj-*"))
     assert len(builds) == 1, builds
     installed = json.loads(run(["meson", "introspect", "--installed", str(builds[0])],
@@ -93,6 +94,8 @@ def test_everything_meson_installs_is_packaged(unpacked):
             assert path.is_file(), target
         if target.startswith("/usr/bin/"):
             assert os.access(path, os.X_OK), target
+            # Every command has a manual page: its own or the main one.
+            assert (unpacked / "usr/share/man/man1" / (path.name + ".1.gz")).is_file(), target
 
 
 def test_examples_are_installed_as_in_the_checkout(unpacked):
