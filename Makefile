@@ -3,10 +3,12 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 BENCH_BUILD ?= build-bench
 FUZZ_BUILD ?= build-fuzz
+# Where `make deb` builds the Debian package and leaves the .deb.
+DEB_BUILD  ?= build-deb
 # Seconds each fuzz target runs under `make fuzz`.
 FUZZ_SECONDS ?= 20
 
-.PHONY: all deps build run test test-plain test-asan test-fuzz bench clean fuzz valgrind
+.PHONY: all deps build run test test-plain test-asan test-fuzz bench clean fuzz valgrind deb deb-test
 
 all: build
 
@@ -25,7 +27,7 @@ build: deps $(BUILD)/build.ninja
 run: build
 	./scripts/run-example.sh $(BUILD)/src/wirepanel
 
-test: deps test-plain test-asan test-fuzz
+test: deps test-plain test-asan test-fuzz deb-test
 
 test-plain: $(BUILD)/build.ninja
 	ninja -C $(BUILD)
@@ -34,6 +36,16 @@ test-plain: $(BUILD)/build.ninja
 test-asan: $(ASAN_BUILD)/build.ninja
 	ninja -C $(ASAN_BUILD)
 	./scripts/run-tests.sh $(ASAN_BUILD)
+
+# The Debian package, built from a copy of the checkout inside $(DEB_BUILD),
+# so that neither the .deb nor dpkg-buildpackage's leftovers land outside it.
+deb: deps
+	./scripts/build-deb.sh $(DEB_BUILD)
+
+# The package as a user gets it: lintian, then unpacked (not installed) and run.
+deb-test: deb
+	WIREPANEL_DEB_DIR=$(CURDIR)/$(DEB_BUILD) NO_AT_BRIDGE=1 GDK_BACKEND=x11 \
+	  ./scripts/with-xvfb.sh /usr/bin/python3 -m pytest -q -p no:cacheprovider tests/deb
 
 $(BENCH_BUILD)/build.ninja:
 	meson setup $(BENCH_BUILD) -Dbuildtype=release
@@ -73,4 +85,4 @@ valgrind: build
 	  fuzz/valgrind_session.py $(BUILD)/src/wirepanel
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD) $(DEB_BUILD)

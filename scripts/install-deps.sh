@@ -27,6 +27,11 @@ groff-base
 clang
 libclang-rt-14-dev
 valgrind
+build-essential
+dpkg-dev
+debhelper
+fakeroot
+lintian
 "
 
 missing=""

@@ -38,7 +38,7 @@ options parse_options(int argc, char **argv)
         case 'o': opt.out_fifo = optarg; break;
         case 'O': opt.err_file = optarg; break;
         case 'u': opt.ui_file = optarg; break;
-        case 'V': exit_with_message(0, stdout, "4.7.0\n");
+        case 'V': exit_with_message(0, stdout, "%s\n", WIREPANEL_VERSION);
         default: exit_with_message(1, stderr, "%s", usage_text);
         }
     }
