@@ -46,7 +46,9 @@ def weston(tmp_path_factory):
         stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
     ready, _, _ = select.select([proc.stdout], [], [], 6 * TIMEOUT)
     line = proc.stdout.readline().decode().split() if ready else []
-    assert len(line) == 2, "weston did not start: %r" % proc.stderr.read1()
+    if len(line) != 2:
+        proc.terminate()
+        pytest.fail("weston did not start: %r" % proc.communicate(timeout=TIMEOUT)[1])
     runtime_dir, socket_name = line
     yield without_display(runtime_dir, WAYLAND_DISPLAY=socket_name, GDK_BACKEND="wayland")
     proc.stdin.close()
@@ -132,7 +134,7 @@ def test_socket_loads_and_refuses_its_commands(other_display, tmp_path):
     (["-h"], USAGE),
     (["-V"], "4.7.0\n"),
     (["-u", "nowhere.ui", "-V", "-x"], "4.7.0\n"),
-])
+], ids=["help", "version", "version-after-option"])
 @pytest.mark.parametrize("backend", [None, "x11", "wayland"])
 def test_options_that_need_no_display(tmp_path, args, out, backend):
     env = without_display(tmp_path, **({"GDK_BACKEND": backend} if backend else {}))
