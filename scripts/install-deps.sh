@@ -15,6 +15,9 @@ python3-pytest
 python3-xlib
 xvfb
 xauth
+weston
+libweston-10-dev
+libgtk-3-bin
 xdotool
 x11-utils
 poppler-utils

@@ -1,9 +1,12 @@
 #!/bin/sh
 # Runs the unit tests and the end-to-end tests of one build directory under
 # a private Xvfb. A sanitizer build gets the leak suppressions for the
-# objects that live until exit and for the toolkit's own.
+# objects that live until exit and for the toolkit's own. With "wayland"
+# after the directory, the end-to-end tests that need no X server run a
+# second time on a private headless Wayland compositor.
 set -e
-build=${1:?usage: run-tests.sh build-directory}
+build=${1:?usage: run-tests.sh build-directory [wayland]}
+lane=${2:-}
 root=$(cd "$(dirname "$0")/.." && pwd)
 export WIREPANEL="$root/$build/src/wirepanel"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:exitcode=86${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
@@ -16,3 +19,8 @@ echo "== unit tests ($build)"
 echo "== end-to-end tests ($build)"
 cd "$root"
 "$root/scripts/with-xvfb.sh" /usr/bin/python3 -m pytest -q -p no:cacheprovider tests/e2e
+if [ "$lane" = wayland ]; then
+    echo "== end-to-end tests on Wayland ($build)"
+    GDK_BACKEND=wayland "$root/scripts/with-weston.sh" /usr/bin/python3 -m pytest -q \
+        -p no:cacheprovider -m "not x11" tests/e2e
+fi

@@ -4,6 +4,7 @@
 #include "feedback/feedback.h"
 #include "drawing/drawing.h"
 #include "treeview/treeview.h"
+#include "widgets/widgets.h"
 
 #include <gtk/gtkx.h>
 #include <cstring>
@@ -184,7 +185,7 @@ const wiring_row wiring_table[] = {
                {"day-selected", G_CALLBACK(send_calendar_date), "clicked"}}},
     {.type = gtk_tree_selection_get_type, .test = exactly,
      .links = {{"changed", G_CALLBACK(send_tree_selection), "clicked"}}},
-    {.type = gtk_socket_get_type, .test = exactly,
+    {.type = gtk_socket_get_type, .test = exactly, .prepare = keep_socket_unrealized,
      .links = {{"plug-added", G_CALLBACK(send_tag_only), "plug-added"},
                {"plug-removed", G_CALLBACK(send_tag_only), "plug-removed"}}},
     {.type = gtk_drawing_area_get_type, .test = exactly,

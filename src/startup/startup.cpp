@@ -66,6 +66,51 @@ void survive_x_errors()
     g_timeout_add_seconds(1, report_x_errors, display);
 }
 
+namespace {
+
+// The backends that the toolkit tries in turn, in its order, with the
+// variable that names each one's display. GDK_BACKEND narrows the list.
+struct display_variable {
+    const char *backend;
+    const char *variable;
+};
+
+constexpr display_variable display_variables[] = {
+    {"wayland", "WAYLAND_DISPLAY"},
+    {"x11", "DISPLAY"},
+    {"broadway", "BROADWAY_DISPLAY"},
+};
+
+bool backend_allowed(const char *backends, const char *backend)
+{
+    if (backends == nullptr)
+        return true;
+    g_auto(GStrv) names = g_strsplit(backends, ",", 0);
+    for (char **name = names; *name != nullptr; ++name)
+        if (strcmp(*name, "*") == 0 || strcmp(*name, backend) == 0)
+            return true;
+    return false;
+}
+
+}  // namespace
+
+void exit_without_display()
+{
+    if (const char *given = gdk_get_display_arg_name())
+        exit_with_message(1, stderr, "cannot open display %s given with --display\n", given);
+    const char *backends = getenv("GDK_BACKEND");
+    std::string tried = backends ? std::string("GDK_BACKEND=") + backends : "";
+    for (const display_variable &row : display_variables) {
+        if (!backend_allowed(backends, row.backend))
+            continue;
+        const char *value = getenv(row.variable);
+        tried += tried.empty() ? "" : ", ";
+        tried += row.variable;
+        tried += value ? std::string("=") + value : std::string(" unset");
+    }
+    exit_with_message(1, stderr, "cannot open display with %s\n", tried.c_str());
+}
+
 void redirect_stderr(const char *name)
 {
     if (name == nullptr)
@@ -147,6 +192,10 @@ void show_or_embed(const char *xid, GtkWindow *window)
     unsigned long id = strtoul(xid, nullptr, 10);
     if (std::to_string(id) != xid)
         exit_with_message(1, stderr, "%s is not a valid XEmbed socket id\n", xid);
+    // A plug is an X window that another X client's socket takes in.
+    if (!GDK_IS_X11_DISPLAY(gtk_widget_get_display(GTK_WIDGET(window))))
+        exit_with_message(1, stderr, "unable to embed into XEmbed socket %s: "
+                          "embedding needs an X11 display\n", xid);
     GtkWidget *child = gtk_bin_get_child(GTK_BIN(window));
     if (child != nullptr) {
         g_object_ref(child);

@@ -7,6 +7,8 @@
 [[noreturn]] void exit_with_message(int status, FILE *stream, const char *format, ...)
     __attribute__((format(printf, 3, 4)));
 [[noreturn]] void print_versions();
+// The one line of a start that found no display: what the toolkit tried.
+[[noreturn]] void exit_without_display();
 // Reports X errors on standard error instead of ending the process.
 void survive_x_errors();
 void redirect_stderr(const char *name);

@@ -72,9 +72,13 @@ void stop_reader_thread(pthread_t reader)
 int main(int argc, char **argv)
 {
     setenv("G_ENABLE_DIAGNOSTIC", "0", 0);
-    gtk_init(&argc, &argv);
+    // -h, -G and -V need no display: a missing one is reported only after
+    // the options have had their say.
+    bool have_display = gtk_init_check(&argc, &argv);
     survive_x_errors();
     options opt = parse_options(argc, argv);
+    if (!have_display)
+        exit_without_display();
     redirect_stderr(opt.err_file);
     FILE *in = open_fifo(opt.in_fifo, "r", stdin, _IONBF);
     FILE *out = open_fifo(opt.out_fifo, "w", stdout, _IOLBF);

@@ -1,5 +1,8 @@
 // XEmbed sockets: "id" tells the client the window id that another
-// program's plug embeds into.
+// program's plug embeds into. XEmbed is a protocol between X windows: on any
+// other display a socket cannot even be realized without the toolkit
+// calling X functions on a display that is not X, so there it stays hidden
+// and every command to it is refused.
 #include "widgets/action_table.h"
 #include "feedback/feedback.h"
 
@@ -27,6 +30,26 @@ bool socket_id(command_data *cmd)
     return true;
 }
 
+bool on_x11(GObject *socket)
+{
+    return GDK_IS_X11_DISPLAY(gtk_widget_get_display(GTK_WIDGET(socket)));
+}
+
 }  // namespace
 
-void update_socket(command_data *cmd) { run_actions(cmd, socket_actions); }
+void update_socket(command_data *cmd)
+{
+    if (!on_x11(cmd->obj)) {
+        ignore_cmd(cmd->type, cmd->cmd);
+        return;
+    }
+    run_actions(cmd, socket_actions);
+}
+
+void keep_socket_unrealized(GObject *socket)
+{
+    if (on_x11(socket))
+        return;
+    gtk_widget_set_no_show_all(GTK_WIDGET(socket), TRUE);
+    gtk_widget_hide(GTK_WIDGET(socket));
+}

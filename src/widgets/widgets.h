@@ -51,3 +51,6 @@ void update_print_dialog(command_data *cmd);
 // a quit is not held up by a dialog's own main loop.
 void cancel_waiting_dialogs();
 void update_socket(command_data *cmd);
+// Off X11 a socket is hidden for good: no-show-all keeps it out of a
+// container shown with its children.
+void keep_socket_unrealized(GObject *socket);

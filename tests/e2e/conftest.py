@@ -28,9 +28,23 @@ def window_ui(child="", extra=""):
     return ui_text(MAIN_WINDOW.format(child=child) + extra)
 
 
+# The Wayland lane runs the tests that need no X server a second time, on
+# a headless compositor that the caller started.
+WAYLAND = os.environ.get("GDK_BACKEND") == "wayland"
+
+
+def pytest_configure(config):
+    config.addinivalue_line("markers", "x11: needs an X server or an X tool (xdotool, xprop, "
+                            "xwininfo, python-xlib); left out of the Wayland lane")
+
+
 @pytest.fixture(scope="session", autouse=True)
 def display():
     """Uses the display given by the caller, or starts a private Xvfb."""
+    if WAYLAND:
+        assert os.environ.get("WAYLAND_DISPLAY"), "GDK_BACKEND=wayland without WAYLAND_DISPLAY"
+        yield os.environ["WAYLAND_DISPLAY"]
+        return
     if os.environ.get("DISPLAY"):
         yield os.environ["DISPLAY"]
         return

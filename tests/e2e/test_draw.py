@@ -97,6 +97,7 @@ def wait_pixel(wid, colour, timeout=10):
         time.sleep(0.05)
 
 
+@pytest.mark.x11
 def test_list_replayed_on_screen(area_panel):
     """Painting commands, replacements and removals repaint the area."""
     wid = window_id("wirepanel-test")

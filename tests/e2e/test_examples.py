@@ -72,6 +72,7 @@ def test_example_reaches_its_final_line(tmp_path, argv, extra_env, stdin, status
     assert list(tmp_path.iterdir()) == []    # nothing left behind in the working directory
 
 
+@pytest.mark.x11
 def test_demo_screenshot(tmp_path):
     """make run without a display: the demo under Xvfb, and a PNG of its window."""
     shot = tmp_path / "shot.png"

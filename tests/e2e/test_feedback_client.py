@@ -31,6 +31,7 @@ def button(bid):
     ("nodialog_cancel", ["nodialog_cancel:clicked "], False),
 ], ids=["cancel", "ok", "suffix-inside-id", "apply-on-plain-dialog", "target-not-a-dialog",
         "target-missing"])
+@pytest.mark.x11
 def test_dialog_buttons_write_clicked_and_hide_their_dialog(panel, bid, lines, hidden):
     p = panel(window_ui(objects(button(bid)), extra=DIALOG))
     p.send("dlg:set_visible 1")
@@ -46,6 +47,7 @@ def test_dialog_buttons_write_clicked_and_hide_their_dialog(panel, bid, lines, h
         assert is_viewable(wid)
 
 
+@pytest.mark.x11
 def test_file_chooser_dialog_apply_keeps_it_open_ok_writes_then_hides(panel):
     p = panel(window_ui(objects(button("fc_ok"), button("fc_apply")), extra=DIALOG))
     p.send("fc:set_visible 1")

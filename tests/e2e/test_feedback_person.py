@@ -5,9 +5,12 @@ import os
 import subprocess
 import time
 
+import pytest
 from Xlib import X, display as xdisplay, protocol
 
 from conftest import TIMEOUT, window_ui, xdotool
+
+pytestmark = pytest.mark.x11
 
 TITLE = "wirepanel-test"
 

@@ -8,6 +8,8 @@ import subprocess
 import threading
 import time
 
+import pytest
+
 from conftest import TIMEOUT, window_id, window_ui, xdotool
 from test_draw import window_pixel
 from test_widgets_print import DIALOG, answer, is_mapped
@@ -51,6 +53,7 @@ def read_until_blocked(p, prefix):
         p.buffer += os.read(p.rfd, 4096)
 
 
+@pytest.mark.x11
 def test_commands_run_before_the_idle_redraw_of_a_drawing_area(panel):
     p = panel(window_ui(PACKED % (AREA + ENTRY)))
     p.ping()
@@ -81,6 +84,7 @@ def test_commands_run_before_the_idle_redraw_of_a_drawing_area(panel):
     assert p.quit() == 0
 
 
+@pytest.mark.x11
 def test_a_persons_click_is_served_during_a_long_flood(panel):
     p = panel(window_ui(PACKED % (BUTTON + ENTRY)))
     p.ping()
@@ -106,6 +110,7 @@ def test_a_persons_click_is_served_during_a_long_flood(panel):
         ["e:text %d" % i for i in range(60000)] + ["main:ping "]
 
 
+@pytest.mark.x11
 def test_commands_run_inside_the_nested_loop_of_the_print_dialog(panel, tmp_path):
     p = panel(window_ui(PACKED % ENTRY, extra=DIALOG), env=dict(os.environ, HOME=str(tmp_path)))
     p.send("pd:print /nonexistent/file.pdf", "e:set_text inside", "main:ping")

@@ -78,6 +78,7 @@ def test_standard_input_left_for_the_next_reader(tmp_path):
     assert (proc.returncode, proc.stdout, proc.stderr) == (0, b"rest of input\n", b"")
 
 
+@pytest.mark.x11
 def test_end_of_input_keeps_the_window(panel):
     p = panel(window_ui(), stdio=True)
     p.send("main:ping")

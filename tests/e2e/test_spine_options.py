@@ -47,6 +47,7 @@ def test_invalid_socket_ids_refused(ui, xid):
         1, "", "%s is not a valid XEmbed socket id\n" % xid)
 
 
+@pytest.mark.x11
 def test_socket_id_of_right_form_but_no_socket(ui):
     status, out, err = run_wirepanel(["-u", ui, "-e", "12"])
     assert (status, out) == (1, "")

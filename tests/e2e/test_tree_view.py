@@ -101,6 +101,7 @@ ROW = {0: ["people:gchararray 0 0 Al", "people:gint 0 1 3"],
        2: ["people:gchararray 2 0 Cy", "people:gint 2 1 -1"]}
 
 
+@pytest.mark.x11
 def test_selection_changes_write_the_cells_of_every_selected_row(panel):
     p = panel(selection_ui())
     p.ping()
@@ -166,6 +167,7 @@ def saved(p, path):
     return path.read_text().splitlines()
 
 
+@pytest.mark.x11
 def test_person_edits_a_text_cell_and_clicks_a_toggle_cell(panel, tmp_path):
     p = panel(editable_ui(headers=False))
     p.ping()
@@ -186,6 +188,7 @@ def test_person_edits_a_text_cell_and_clicks_a_toggle_cell(panel, tmp_path):
     assert p.quit() == 0
 
 
+@pytest.mark.x11
 def test_block_on_a_column_stops_header_clicks_but_not_cell_edits(panel, tmp_path):
     p = panel(editable_ui(headers=True))
     p.ping()

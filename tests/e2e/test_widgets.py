@@ -105,6 +105,7 @@ WINDOW_WITH_DEFAULTS = window_ui(packed('<object class="GtkLabel"><property name
                                '<property name="default-height">200</property><property name="title">', 1)
 
 
+@pytest.mark.x11
 def test_window_title_size_and_position_as_x_sees_them(panel):
     p = panel(WINDOW_WITH_DEFAULTS)
     wid = window_id("wirepanel-test")

@@ -53,6 +53,7 @@ def printing(panel, tmp_path):
     return panel(UI, env=dict(os.environ, HOME=str(tmp_path)))
 
 
+@pytest.mark.x11
 def test_missing_file_with_ok_is_refused(printing):
     wid = open_dialog(printing, "pd:print /nonexistent/file.pdf")
     choose_print_to_file()
@@ -64,6 +65,7 @@ def test_missing_file_with_ok_is_refused(printing):
 
 
 # Closing the dialog's window is reported like any window's close.
+@pytest.mark.x11
 @pytest.mark.parametrize("keys, feedback", [("alt+c", []), ("Escape", ["pd:closed "])],
                          ids=["cancel", "close"])
 def test_cancel_or_close_does_nothing(printing, tmp_path, keys, feedback):
@@ -75,6 +77,7 @@ def test_cancel_or_close_does_nothing(printing, tmp_path, keys, feedback):
     assert not (tmp_path / "output.pdf").exists()
 
 
+@pytest.mark.x11
 def test_print_to_file_copies_the_file(printing, tmp_path):
     source = tmp_path / "source.ps"
     source.write_bytes(b"%!PS\n% a small job\nshowpage\n" + bytes(range(256)))
@@ -92,6 +95,7 @@ def test_print_to_file_copies_the_file(printing, tmp_path):
     assert printing.quit() == 0
 
 
+@pytest.mark.x11
 def test_second_print_while_the_dialog_waits_is_refused(printing):
     wid = open_dialog(printing, "pd:print /nonexistent/a")
     printing.send("pd:print /nonexistent/b")
@@ -111,6 +115,7 @@ def test_print_dialog_has_no_window_actions(printing):
     assert printing.wait_stderr("set_title") == 'ignoring GtkPrintUnixDialog command "pd:set_title x"'
 
 
+@pytest.mark.x11
 def test_quit_while_the_dialog_waits(printing):
     """A quit is not held up until a person answers the dialog."""
     open_dialog(printing, "pd:print /nonexistent/file.pdf")

@@ -5,6 +5,9 @@ import pytest
 
 from conftest import Panel, window_ui
 
+# Sockets and plugs are X windows.
+pytestmark = pytest.mark.x11
+
 SOCKET = ('<child><object class="GtkSocket" id="plug_area"><property name="visible">1</property>'
           '<property name="width-request">200</property><property name="height-request">100</property>'
           '</object></child>')
