@@ -211,10 +211,11 @@ def test_a_save_is_complete_or_refused_with_the_old_file_kept(panel, tmp_path, c
     p.ping()
     try:
         complaint = saver.complaint % setting.target
+        if case.refused:
+            p.wait_stderr(complaint)
         complaints = [line for line in p.errors() if line.startswith("ignoring")]
         after = snapshot_of(setting.checked)
         if case.refused:
-            p.wait_stderr(complaint)
             assert complaints == [complaint]
             assert after == old, "the old file is kept as it was"
         else:
