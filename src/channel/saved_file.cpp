@@ -81,7 +81,15 @@ saved_file::saved_file(const char *name)
         stream = fopen(name, "w");
         return;
     }
-    temp = target + ".XXXXXX";
+    // A file that may not be written keeps its content, as under a plain
+    // open, although the directory would let it be replaced.
+    if (exists && faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
+        return;
+    // A short fixed pattern: the target's own name may already be as long
+    // as a name can be.
+    gchar_ptr dir(g_path_get_dirname(target.c_str()));
+    gchar_ptr pattern(g_build_filename(dir.get(), ".wirepanel-XXXXXX", nullptr));
+    temp = pattern.get();
     int fd = open_temporary(temp, exists ? &st : nullptr);
     if (fd < 0) {
         temp.clear();

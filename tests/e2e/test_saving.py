@@ -78,8 +78,8 @@ def file_size_limit():
 
 
 def without_write_override():
-    """Tests run as root in CI, and root writes into any directory whatever
-    its mode. Dropping the capabilities that override file permissions from
+    """Tests run as root in CI, and root writes into any directory and file
+    whatever its mode. Dropping the capabilities that override file permissions from
     the bounding set makes the program, still uid 0, obey a directory's mode
     bits after exec. An ordinary user has no such capabilities to drop."""
     for capability in (1, 2):  # CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH
@@ -129,6 +129,11 @@ def locked_directory(tmp_path, saver):
     return Setting(str(target), target, [locked])
 
 
+def read_only_file(tmp_path, saver):
+    target = existing(tmp_path / ("keep" + saver.suffix), mode=0o444)
+    return Setting(str(target), target, [tmp_path])
+
+
 def dev_full(tmp_path, saver):
     # A snapshot needs its suffix, so /dev/full is reached through a link
     # that has one; the other savers take the same way.
@@ -172,6 +177,7 @@ CASES = {
     "file size limit": Case(plain_file, file_size_limit, True, None),
     "directory without write permission": Case(locked_directory, without_write_override,
                                                True, None),
+    "read-only target": Case(read_only_file, without_write_override, True, None),
     "/dev/full": Case(dev_full, None, True, None),
     "symbolic link": Case(symbolic_link, umask(0o077), False, None),
     "FIFO being read": Case(fifo_being_read, None, False, None),
