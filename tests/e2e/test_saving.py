@@ -13,7 +13,7 @@ from typing import Callable, Optional
 
 import pytest
 
-from conftest import TIMEOUT, window_ui, mode_of
+from conftest import TIMEOUT, window_ui
 
 UI = window_ui(
     '<child><object class="GtkBox"><property name="visible">1</property>'
