@@ -6,6 +6,7 @@
 #include <gtk/gtkunixprint.h>
 #include <cstdio>
 #include <cstddef>
+#include <string>
 
 // Context of a reader or of a feedback callback.
 struct info {
@@ -100,8 +101,33 @@ info *info_obj_new(FILE *out, GObject *obj, GObject *obj2);
 bool remember_loading_file(const char *name);
 update_fn load_command_file(info *reader, const char *name);
 
+// A file that a save writes: into a temporary file beside the target, or
+// straight into a target that is no regular file (a FIFO, a device). A
+// stream that is null means the file cannot be written at all. Until it is
+// committed, the target is as it was; a holder that is not committed
+// removes its temporary file.
+struct saved_file {
+    FILE *stream = nullptr;
+    std::string target;  // the file written, symbolic links followed
+    std::string temp;    // the temporary file, or empty when written directly
+
+    explicit saved_file(const char *name);
+    ~saved_file();
+    saved_file(const saved_file &) = delete;
+    saved_file &operator=(const saved_file &) = delete;
+    void discard();
+};
+
+// Checks every write and the close, syncs, and puts the file in place of
+// its target; false when anything failed, and the target is then untouched.
+bool commit_saved_file(saved_file &file);
+
 // Session log.
 void log_msg(FILE *log, const char *line);
+// The name that a report of a failed write gives the log.
+void name_log(const char *name);
+// Writes out what the log still buffers, at exit, reporting a failure.
+void flush_log(FILE *log);
 long elapsed_usec(const struct timespec &start);
 
 // Most tabs one line of command data may hold; no real text comes near.

@@ -2,6 +2,7 @@
 // waiting for it and on it.
 #include "channel/channel.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -10,6 +11,19 @@ namespace {
 
 char *pending_msg = nullptr;
 struct timespec log_start;
+const char *log_name = "-";
+bool log_failure_told = false;
+
+// A log that cannot be written is told once, with the reason of the write
+// that failed (errno still holds it when this runs right after the writes);
+// the session goes on without a full log.
+void tell_log_failure(FILE *log)
+{
+    if (log_failure_told || !ferror(log))
+        return;
+    log_failure_told = true;
+    fprintf(stderr, "writing log file %s: %s\n", log_name, strerror(errno));
+}
 
 }  // namespace
 
@@ -41,5 +55,16 @@ void log_msg(FILE *log, const char *line)
     } else {
         assumption_abort("log_msg", __FILE_NAME__, __LINE__);
     }
+    tell_log_failure(log);
     clock_gettime(CLOCK_MONOTONIC, &log_start);
+}
+
+void name_log(const char *name) { log_name = name; }
+
+void flush_log(FILE *log)
+{
+    if (log == nullptr)
+        return;
+    fflush(log);
+    tell_log_failure(log);
 }

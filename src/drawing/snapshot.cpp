@@ -7,26 +7,54 @@
 
 namespace {
 
-cairo_surface_t *eps_surface(const char *name, double width, double height)
+cairo_surface_t *eps_surface(cairo_write_func_t write, void *closure, double width,
+                             double height)
 {
-    cairo_surface_t *surface = cairo_ps_surface_create(name, width, height);
+    cairo_surface_t *surface = cairo_ps_surface_create_for_stream(write, closure, width, height);
     cairo_ps_surface_set_eps(surface, TRUE);
     return surface;
 }
 
 struct snapshot_format {
     const char *suffix;
-    cairo_surface_t *(*create)(const char *name, double width, double height);
+    cairo_surface_t *(*create)(cairo_write_func_t write, void *closure, double width,
+                               double height);
 };
 
 // Tested in this order, so ".epsf" is seen before ".eps".
 constexpr snapshot_format snapshot_formats[] = {
     {.suffix = ".epsf", .create = eps_surface},
     {.suffix = ".eps", .create = eps_surface},
-    {.suffix = ".pdf", .create = cairo_pdf_surface_create},
-    {.suffix = ".ps", .create = cairo_ps_surface_create},
-    {.suffix = ".svg", .create = cairo_svg_surface_create},
+    {.suffix = ".pdf", .create = cairo_pdf_surface_create_for_stream},
+    {.suffix = ".ps", .create = cairo_ps_surface_create_for_stream},
+    {.suffix = ".svg", .create = cairo_svg_surface_create_for_stream},
 };
+
+// Cairo's surfaces write through this into the saved file, so that the file
+// is replaced only when the whole drawing is in it.
+cairo_status_t write_to_stream(void *closure, const unsigned char *data, unsigned int length)
+{
+    return fwrite(data, 1, length, static_cast<FILE *>(closure)) == length
+               ? CAIRO_STATUS_SUCCESS
+               : CAIRO_STATUS_WRITE_ERROR;
+}
+
+// True when the whole drawing reached the file.
+bool draw_into(GtkWidget *widget, const snapshot_format &format, FILE *stream)
+{
+    cairo_surface_t *surface =
+        format.create(write_to_stream, stream, gtk_widget_get_allocated_width(widget),
+                      gtk_widget_get_allocated_height(widget));
+    if (cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS) {
+        cairo_t *cr = cairo_create(surface);
+        gtk_widget_draw(widget, cr);
+        cairo_destroy(cr);
+    }
+    cairo_surface_finish(surface);
+    bool drawn = cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS;
+    cairo_surface_destroy(surface);
+    return drawn;
+}
 
 } // namespace
 
@@ -36,25 +64,21 @@ bool has_suffix(const char *text, const char *suffix)
     return d >= 0 && strcmp(text + d, suffix) == 0;
 }
 
+// A file that cannot be created or written completely is refused, and a
+// file of that name that was there before stays as it was.
 void take_snapshot(command_data *cmd)
 {
     if (!GTK_IS_WIDGET(cmd->obj) || !gtk_widget_is_drawable(GTK_WIDGET(cmd->obj))) {
         ignore_cmd(cmd->type, cmd->cmd);
         return;
     }
-    auto *widget = GTK_WIDGET(cmd->obj);
     for (const snapshot_format &format : snapshot_formats) {
         if (!has_suffix(cmd->data, format.suffix))
             continue;
-        cairo_surface_t *surface = format.create(cmd->data, gtk_widget_get_allocated_width(widget),
-                                                 gtk_widget_get_allocated_height(widget));
-        // A file that cannot be created is silently not written.
-        if (cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS) {
-            cairo_t *cr = cairo_create(surface);
-            gtk_widget_draw(widget, cr);
-            cairo_destroy(cr);
-        }
-        cairo_surface_destroy(surface);
+        saved_file file(cmd->data);
+        if (file.stream == nullptr || !draw_into(GTK_WIDGET(cmd->obj), format, file.stream) ||
+            !commit_saved_file(file))
+            ignore_cmd(cmd->type, cmd->cmd);
         return;
     }
     ignore_cmd(cmd->type, cmd->cmd);

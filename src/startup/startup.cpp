@@ -153,6 +153,7 @@ FILE *open_log(const char *name)
 {
     if (name == nullptr)
         return nullptr;
+    name_log(name);
     if (strcmp(name, "-") == 0)
         return stderr;
     FILE *log = fopen(name, "a");

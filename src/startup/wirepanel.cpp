@@ -102,6 +102,7 @@ int main(int argc, char **argv)
     gtk_main();
 
     stop_reader_thread(reader_thread);
+    flush_log(log);
     xmlCleanupParser();
     close_fifo(stdin, in, opt.in_fifo);
     close_fifo(stdout, out, opt.out_fifo);

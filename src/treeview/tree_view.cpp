@@ -42,7 +42,7 @@ struct tree_action {
     const char *action;
     bool (*when)(const tree_command &);
     // False when the action cannot be carried out after all (a file that
-    // does not open); the command then goes on to the generic handler.
+    // cannot be written); the command then goes on to the generic handler.
     bool (*then)(tree_command &);
 };
 
@@ -118,13 +118,13 @@ bool clear_store(tree_command &c)
 
 bool save_model(tree_command &c)
 {
-    std::unique_ptr<FILE, int (*)(FILE *)> file(fopen(c.first(), "w"), fclose);
-    if (!file)
+    saved_file file(c.first());
+    if (file.stream == nullptr)
         return false;
-    info record = {.out = file.get(), .in = nullptr, .log = nullptr, .builder = nullptr,
+    info record = {.out = file.stream, .in = nullptr, .log = nullptr, .builder = nullptr,
                    .obj = G_OBJECT(c.view), .obj2 = G_OBJECT(c.model), .txt = nullptr};
     gtk_tree_model_foreach(c.model, save_tree_row, &record);
-    return true;
+    return commit_saved_file(file);
 }
 
 // Tried top to bottom; the first row whose action and condition hold runs.

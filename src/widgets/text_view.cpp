@@ -109,19 +109,16 @@ struct buffer_text {
 };
 
 // One line, "id:insert_at_cursor text", so that loading the file as
-// commands puts the text back. A file that cannot be written completely
-// is refused like one that cannot be opened, so no loss goes unnoticed.
+// commands puts the text back. A file that cannot be written completely is
+// refused like one that cannot be opened, and the old file stays as it was.
 bool text_save(command_data *cmd)
 {
-    FILE *file = fopen(cmd->data, "w");
-    if (file == nullptr)
+    saved_file file(cmd->data);
+    if (file.stream == nullptr)
         return false;
     buffer_text whole(buffer_of(cmd));
-    send_feedback(file, cmd->obj, "insert_at_cursor", whole.text);
-    bool written = !ferror(file);
-    if (fclose(file) != 0 || !written)
-        ignore_cmd(cmd->type, cmd->cmd);
-    return true;
+    send_feedback(file.stream, cmd->obj, "insert_at_cursor", whole.text);
+    return commit_saved_file(file);
 }
 
 }  // namespace

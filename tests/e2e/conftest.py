@@ -93,7 +93,8 @@ class StderrCollector(threading.Thread):
 class Panel:
     """A private wirepanel with its own FIFOs (or standard streams)."""
 
-    def __init__(self, workdir, ui, args=(), stdio=False, env=None, start_channels=True):
+    def __init__(self, workdir, ui, args=(), stdio=False, env=None, start_channels=True,
+                 preexec=None):
         self.dir = Path(workdir)
         self.ui = self.dir / "panel.ui"
         self.ui.write_text(ui)
@@ -108,7 +109,7 @@ class Panel:
         self.proc = subprocess.Popen(
             cmd, cwd=self.dir, stdin=subprocess.PIPE if stdio else subprocess.DEVNULL,
             stdout=subprocess.PIPE if stdio else subprocess.DEVNULL,
-            stderr=subprocess.PIPE, env=env)
+            stderr=subprocess.PIPE, env=env, preexec_fn=preexec)
         self.stderr = StderrCollector(self.proc.stderr)
         self.stderr.start()
         if stdio:

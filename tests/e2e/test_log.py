@@ -1,6 +1,8 @@
 """The session log: banner, wait records and command records."""
 import os
 import re
+import resource
+import signal
 import subprocess
 
 from conftest import WIREPANEL, TIMEOUT, window_ui, mode_of
@@ -72,3 +74,22 @@ def test_no_log_without_option(tmp_path):
                           capture_output=True, timeout=TIMEOUT, cwd=tmp_path)
     assert proc.stderr == b'ignoring command "a:x"\n'
     assert sorted(os.listdir(tmp_path)) == ["panel.ui"]
+
+
+def file_size_limit():
+    """Writes beyond 2000 bytes fail with EFBIG instead of killing the process."""
+    signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+    resource.setrlimit(resource.RLIMIT_FSIZE, (2000, 2000))
+
+
+def test_a_log_that_cannot_be_written_is_told_once_and_the_session_goes_on(tmp_path):
+    ui = tmp_path / "panel.ui"
+    ui.write_text(window_ui())
+    lines = "".join("# comment %d\n" % i for i in range(1000)) + "main:ping\nmain:main_quit\n"
+    proc = subprocess.run([WIREPANEL, "-u", str(ui), "-l", "log.txt"], input=lines.encode(),
+                          capture_output=True, timeout=TIMEOUT, cwd=tmp_path,
+                          preexec_fn=file_size_limit)
+    assert proc.stderr == b"writing log file log.txt: File too large\n"
+    assert proc.stdout == b"main:ping \n"
+    assert proc.returncode == 0
+    assert (tmp_path / "log.txt").stat().st_size == 2000

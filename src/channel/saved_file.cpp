@@ -1,0 +1,135 @@
+// Writing a file in place of another so that a failed save loses nothing:
+// the new content goes into a temporary file beside the target and is
+// renamed over it only once every byte is written and synced.
+#include "channel/channel.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+struct g_free_call {
+    void operator()(gchar *text) const { g_free(text); }
+};
+using gchar_ptr = std::unique_ptr<gchar, g_free_call>;
+
+// The kernel's own bound on a chain of symbolic links.
+constexpr int max_link_depth = 40;
+
+// The file a name finally stands for: symbolic links are followed one at a
+// time, so that a link to a file that does not exist yet still names where
+// that file will be. False when the chain does not end.
+bool follow_links(const char *name, std::string &path, struct stat &st, bool &exists)
+{
+    path = name;
+    for (int depth = 0; depth < max_link_depth; depth++) {
+        if (lstat(path.c_str(), &st) != 0) {
+            exists = false;
+            return errno == ENOENT;
+        }
+        if (!S_ISLNK(st.st_mode)) {
+            exists = true;
+            return true;
+        }
+        gchar_ptr link(g_file_read_link(path.c_str(), nullptr));
+        if (!link)
+            return false;
+        if (g_path_is_absolute(link.get())) {
+            path = link.get();
+        } else {
+            gchar_ptr dir(g_path_get_dirname(path.c_str()));
+            gchar_ptr joined(g_build_filename(dir.get(), link.get(), nullptr));
+            path = joined.get();
+        }
+    }
+    return false;
+}
+
+// A new file gets the mode the umask leaves of 0666, as a plain open would
+// give it; a file written over keeps its owner where that can be kept, and
+// its permission bits.
+int open_temporary(std::string &temp, const struct stat *old)
+{
+    int fd = g_mkstemp_full(temp.data(), O_WRONLY | O_CLOEXEC, old ? 0600 : 0666);
+    if (fd < 0 || old == nullptr)
+        return fd;
+    // Only root can always hand the copy over; where that fails the copy
+    // stays ours, and the permission bits below still hold.
+    [[maybe_unused]] int owner_kept = fchown(fd, old->st_uid, old->st_gid);
+    if (fchmod(fd, old->st_mode & 07777) != 0) {
+        close(fd);
+        unlink(temp.c_str());
+        return -1;
+    }
+    return fd;
+}
+
+}  // namespace
+
+saved_file::saved_file(const char *name)
+{
+    struct stat st;
+    bool exists;
+    if (name == nullptr || *name == '\0' || !follow_links(name, target, st, exists))
+        return;
+    // Devices, FIFOs and terminals have no content to keep and cannot be
+    // replaced by renaming: they are written directly, as a plain open would.
+    if (exists && !S_ISREG(st.st_mode)) {
+        stream = fopen(name, "w");
+        return;
+    }
+    // A file that may not be written keeps its content, as under a plain
+    // open, although the directory would let it be replaced.
+    if (exists && faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
+        return;
+    // A short fixed pattern: the target's own name may already be as long
+    // as a name can be.
+    gchar_ptr dir(g_path_get_dirname(target.c_str()));
+    gchar_ptr pattern(g_build_filename(dir.get(), ".wirepanel-XXXXXX", nullptr));
+    temp = pattern.get();
+    int fd = open_temporary(temp, exists ? &st : nullptr);
+    if (fd < 0) {
+        temp.clear();
+        return;
+    }
+    stream = fdopen(fd, "w");
+    if (stream == nullptr) {
+        close(fd);
+        discard();
+    }
+}
+
+saved_file::~saved_file()
+{
+    if (stream != nullptr)
+        fclose(stream);
+    discard();
+}
+
+void saved_file::discard()
+{
+    if (!temp.empty())
+        unlink(temp.c_str());
+    temp.clear();
+}
+
+bool commit_saved_file(saved_file &file)
+{
+    if (file.stream == nullptr)
+        return false;
+    bool written = fflush(file.stream) == 0 && !ferror(file.stream);
+    if (written && !file.temp.empty())
+        written = fsync(fileno(file.stream)) == 0;
+    // The close is checked too: some file systems report errors only there.
+    written = fclose(file.stream) == 0 && written;
+    file.stream = nullptr;
+    if (written && !file.temp.empty())
+        written = rename(file.temp.c_str(), file.target.c_str()) == 0;
+    if (written)
+        file.temp.clear();
+    file.discard();
+    return written;
+}
