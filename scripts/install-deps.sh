@@ -27,6 +27,11 @@ groff-base
 clang
 libclang-rt-14-dev
 valgrind
+libgtk-3-bin
+glib-networking
+chromium
+chromium-driver
+python3-selenium
 "
 
 missing=""

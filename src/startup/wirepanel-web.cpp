@@ -28,7 +28,9 @@ namespace {
 constexpr const char *usage_text =
     "usage: wirepanel-web [--address ip] [--port port | --socket path]\n"
     "                     [--cert pem-file --key pem-file] [wirepanel-option...]\n"
-    "       wirepanel-web -h | --help\n"
+    "       wirepanel-web -h | --help\n";
+
+constexpr const char *help_text =
     "Runs wirepanel with the given wirepanel options (see wirepanel -h) on a\n"
     "Broadway display and prints the URL to open in a web browser.\n"
     "  --address ip   the address to serve on (default 127.0.0.1)\n"
@@ -164,6 +166,7 @@ web_options parse_options(int argc, char **argv)
         const char *arg = argv[i];
         if (!strcmp(arg, "-h") || !strcmp(arg, "--help")) {
             fputs(usage_text, stdout);
+            fputs(help_text, stdout);
             exit(0);
         }
         if (!strcmp(arg, "--")) {
