@@ -187,6 +187,14 @@ def broadwayd_serving(where):
     return found
 
 
+def fresh_port():
+    """A port that was free a moment ago, away from the range from 8080 on
+    that other Broadway servers on the machine take."""
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
 def port_open(port, host="127.0.0.1"):
     with socket.socket() as s:
         return s.connect_ex((host, port)) == 0
@@ -270,7 +278,7 @@ ENDINGS = [
 @pytest.mark.parametrize("end, status", [(e[1], e[2]) for e in ENDINGS],
                          ids=[e[0] for e in ENDINGS])
 def test_the_display_ends_with_wirepanel(web, page, end, status):
-    p = web()
+    p = web(args=("--port", str(fresh_port())))
     open_window(page, p.url)
     assert port_open(p.port)
     broadwayd = children(p.proc.pid, "broadwayd")
@@ -285,7 +293,7 @@ def test_the_display_ends_with_wirepanel(web, page, end, status):
 
 
 def test_a_start_up_failure_of_wirepanel_ends_the_display(web):
-    p = web(args=("-u", "missing.ui"))
+    p = web(args=("--port", str(fresh_port()), "-u", "missing.ui"))
     assert p.wait_exit() == 1
     assert any("missing.ui" in line for line in p.errors())
     assert not port_open(p.port)
