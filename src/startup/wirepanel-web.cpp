@@ -27,7 +27,7 @@ namespace {
 
 constexpr const char *usage_text =
     "usage: wirepanel-web [--address ip] [--port port | --socket path]\n"
-    "                     [--cert pem-file --key pem-file] [wirepanel-option...]\n"
+    "                     [--cert certificate --key key] [wirepanel-option...]\n"
     "       wirepanel-web -h | --help\n";
 
 constexpr const char *help_text =

@@ -3,6 +3,7 @@ real browser (headless Chromium under Selenium) by the person and through
 the standard streams by the client, and taken down with wirepanel however
 wirepanel ends."""
 import http.client
+import json
 import os
 import re
 import signal
@@ -412,7 +413,7 @@ def test_help_goes_to_standard_output():
 
 
 USAGE = ("usage: wirepanel-web [--address ip] [--port port | --socket path]\n"
-         "                     [--cert pem-file --key pem-file] [wirepanel-option...]\n"
+         "                     [--cert certificate --key key] [wirepanel-option...]\n"
          "       wirepanel-web -h | --help\n")
 
 
@@ -442,3 +443,16 @@ def test_options_of_wirepanel_are_passed_on_verbatim(web):
     assert p.ping() == []
     assert p.quit() == 0
     assert "e:set_text x" in (p.dir / "--port").read_text()
+
+
+def test_installed_beside_wirepanel():
+    """meson install puts wirepanel-web in the same directory as the
+    wirepanel it runs, and its name in the manual's directory."""
+    build = Path(WIREPANEL).resolve().parents[1]
+    if not (build / "meson-info").is_dir():
+        pytest.skip("%s is not a meson build directory" % build)
+    proc = subprocess.run(["meson", "introspect", "--installed", str(build)], capture_output=True,
+                          text=True, timeout=60, check=True)
+    installed = {Path(source).name: Path(target) for source, target in json.loads(proc.stdout).items()}
+    assert installed["wirepanel-web"].parent == installed["wirepanel"].parent
+    assert installed["wirepanel-web.1"].parent == installed["wirepanel.1"].parent
