@@ -125,15 +125,16 @@ bool take_web_option(web_options &opt, int argc, char **argv, int &i)
         size_t n = strlen(row.name);
         if (strncmp(argv[i], row.name, n) != 0)
             continue;
-        if (argv[i][n] == '=') {
-            row.take(opt, argv[i] + n + 1);
-            return true;
-        }
-        if (argv[i][n] != '\0')
+        const char *value = nullptr;
+        if (argv[i][n] == '=')
+            value = argv[i] + n + 1;
+        else if (argv[i][n] != '\0')
             continue;
-        if (i + 1 >= argc)
+        else if (i + 1 < argc)
+            value = argv[++i];
+        if (!value || !*value)
             usage_error("%s needs an argument\n", row.name);
-        row.take(opt, argv[++i]);
+        row.take(opt, value);
         return true;
     }
     return false;
@@ -237,8 +238,8 @@ bool port_free(bind_address a, int port, const std::string &address)
     setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
     int error = bind(fd, reinterpret_cast<sockaddr *>(&a.addr), a.len) == 0 ? 0 : errno;
     close(fd);
-    if (error && error != EADDRINUSE && error != EACCES)
-        fail("cannot serve on %s: %s\n", address.c_str(), strerror(error));
+    if (error && error != EADDRINUSE)
+        fail("cannot serve on %s port %d: %s\n", address.c_str(), port, strerror(error));
     return error == 0;
 }
 

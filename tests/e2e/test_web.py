@@ -422,6 +422,7 @@ USAGE = ("usage: wirepanel-web [--address ip] [--port port | --socket path]\n"
     (["--port=65536"], "65536 is not a port number (1 to 65535)\n" + USAGE),
     (["--port", "80x"], "80x is not a port number (1 to 65535)\n" + USAGE),
     (["--port"], "--port needs an argument\n" + USAGE),
+    (["--socket="], "--socket needs an argument\n" + USAGE),
     (["--address", "localhost"], "localhost is not an IP address\n" + USAGE),
     (["--socket", "s", "--port", "9000"], "--socket excludes --port and --address\n" + USAGE),
     (["--cert", "cert.pem"], "--cert and --key need each other\n" + USAGE),
@@ -429,7 +430,7 @@ USAGE = ("usage: wirepanel-web [--address ip] [--port port | --socket path]\n"
      "so wirepanel stays in the foreground; put wirepanel-web itself in the background "
      "instead\n"),
     (["--display", ":0"], "--display is not taken: wirepanel-web makes the display itself\n"),
-], ids=["port 0", "port too large", "port with garbage", "port without argument",
+], ids=["port 0", "port too large", "port with garbage", "port without argument", "empty socket",
         "host name", "socket and port", "cert without key", "background", "display"])
 def test_bad_options_are_refused(tmp_path, args, message):
     assert run_web(args, cwd=tmp_path) == (1, "", "wirepanel-web: " + message)
@@ -456,3 +457,10 @@ def test_installed_beside_wirepanel():
     installed = {Path(source).name: Path(target) for source, target in json.loads(proc.stdout).items()}
     assert installed["wirepanel-web"].parent == installed["wirepanel"].parent
     assert installed["wirepanel-web.1"].parent == installed["wirepanel.1"].parent
+
+
+def test_an_address_of_another_host_is_refused():
+    status, out, err = run_web(["--address", "192.0.2.1", "-u", "unused.ui"])
+    assert (status, out) == (1, "")
+    assert err.splitlines()[1:] == ["wirepanel-web: cannot serve on 192.0.2.1 port 8080: "
+                                    "Cannot assign requested address"]
