@@ -58,15 +58,23 @@ def until(probe, what, timeout=TIMEOUT, pause=0.05):
         time.sleep(pause)
 
 
-def start_web(workdir, ui=FORM_UI, args=()):
-    """A wirepanel-web on its standard streams, with the URL it printed."""
+def spawn_web(workdir, ui=FORM_UI, args=()):
     workdir.mkdir(exist_ok=True)
-    p = Panel(workdir, ui, args=args, stdio=True, program=WIREPANEL_WEB)
+    return Panel(workdir, ui, args=args, stdio=True, program=WIREPANEL_WEB)
+
+
+def take_url(p):
+    """Reads the URL that wirepanel-web printed into the panel's record."""
     line = p.stderr.wait_for(lambda text: "wirepanel-web: open " in text)
-    m = URL_LINE.match(line)
+    m = URL_LINE.search(line)  # broadwayd may have left a line unfinished
     assert m, line
     p.url, p.address, p.port = m.group(1), m.group(2), int(m.group(3))
     return p
+
+
+def start_web(workdir, ui=FORM_UI, args=()):
+    """A wirepanel-web on its standard streams, with the URL it printed."""
+    return take_url(spawn_web(workdir, ui, args))
 
 
 @pytest.fixture
@@ -313,14 +321,20 @@ def test_the_client_streams_belong_to_wirepanel_alone(web):
     assert os.read(p.rfd, 100) == b""
 
 
-def test_two_instances_each_get_their_own_port(web, page):
-    first, second = web(name="first"), web(name="second")
-    assert first.port != second.port
-    for p in (first, second):
-        window = open_window(page, p.url)
-        ActionChains(page).move_to_element(window).click().perform()
-        assert p.read_line() == "b:clicked "
-    assert first.ping() == [] and second.ping() == []
+def test_two_instances_started_at_once_each_get_their_own_port(tmp_path, page):
+    both = [spawn_web(tmp_path / name) for name in ("first", "second")]
+    try:
+        first, second = [take_url(p) for p in both]
+        assert first.port != second.port
+        for p in both:
+            window = open_window(page, p.url)
+            ActionChains(page).move_to_element(window).click().perform()
+            assert p.read_line() == "b:clicked "
+        assert first.ping() == [] and second.ping() == []
+        navigate(page, "about:blank")
+    finally:
+        for p in both:
+            p.close()
 
 
 def hold_ports(ports):
