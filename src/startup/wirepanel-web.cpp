@@ -359,9 +359,14 @@ pid_t spawn(const std::vector<std::string> &args, bool quiet, mode_t mask)
     sigemptyset(&none);
     sigprocmask(SIG_SETMASK, &none, nullptr);
     if (quiet) {
+        // Its own process group, too: a Ctrl-C at the terminal reaches
+        // wirepanel, and the display ends after it, not under it.
+        setpgid(0, 0);
         int null = open("/dev/null", O_RDWR);
         dup2(null, 0);
         dup2(null, 1);
+        if (null > 2)
+            close(null);
     }
     umask(mask);
     execv(argv[0], argv.data());

@@ -315,7 +315,8 @@ def test_the_client_streams_belong_to_wirepanel_alone(web):
     assert p.read_line() == "e:text from the client"
     assert p.ping() == []
     p.proc.stdin.close()  # end of input ends only the reader
-    assert p.proc.poll() is None
+    with pytest.raises(subprocess.TimeoutExpired):
+        p.proc.wait(0.5)
     p.proc.send_signal(signal.SIGTERM)
     assert p.wait_exit() == -signal.SIGTERM
     assert os.read(p.rfd, 100) == b""
