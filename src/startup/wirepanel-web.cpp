@@ -330,9 +330,11 @@ bool process_owns_socket(pid_t pid, unsigned long inode)
 // broadwayd takes its web port (or socket) before the display's socket, so
 // it is ready once it owns the latter. Owning it, not merely finding it
 // answer, tells our broadwayd from another one that took the same display
-// a moment earlier.
+// a moment earlier. Where /proc does not show sockets, answering must do.
 bool broadway_ready(const broadway &b)
 {
+    if (access("/proc/net/unix", R_OK) != 0)
+        return unix_socket_answers(display_socket_name(b.display), true);
     unsigned long inode = listening_inode(concat("@", display_socket_name(b.display)));
     return inode && process_owns_socket(b.pid, inode);
 }

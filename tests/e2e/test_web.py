@@ -274,19 +274,22 @@ def kill_wirepanel(p):
         os.kill(pid, signal.SIGKILL)
 
 
-# How wirepanel ends, and the status wirepanel-web then ends with.
+# How wirepanel ends, the status wirepanel-web then ends with, and whether
+# it has ended broadwayd by then: killed itself, it cannot, and the kernel
+# ends broadwayd a moment later instead.
 ENDINGS = [
-    ("main_quit", lambda p: p.send("main:main_quit"), 0),
-    ("SIGTERM", lambda p: p.proc.send_signal(signal.SIGTERM), -signal.SIGTERM),
-    ("SIGINT", lambda p: p.proc.send_signal(signal.SIGINT), -signal.SIGINT),
-    ("wirepanel dies", kill_wirepanel, -signal.SIGKILL),
-    ("wirepanel-web is killed", lambda p: p.proc.kill(), -signal.SIGKILL),
+    ("main_quit", lambda p: p.send("main:main_quit"), 0, True),
+    ("SIGTERM", lambda p: p.proc.send_signal(signal.SIGTERM), -signal.SIGTERM, True),
+    ("SIGINT", lambda p: p.proc.send_signal(signal.SIGINT), -signal.SIGINT, True),
+    ("SIGHUP", lambda p: p.proc.send_signal(signal.SIGHUP), -signal.SIGHUP, True),
+    ("wirepanel dies", kill_wirepanel, -signal.SIGKILL, True),
+    ("wirepanel-web is killed", lambda p: p.proc.kill(), -signal.SIGKILL, False),
 ]
 
 
-@pytest.mark.parametrize("end, status", [(e[1], e[2]) for e in ENDINGS],
+@pytest.mark.parametrize("end, status, ended", [e[1:] for e in ENDINGS],
                          ids=[e[0] for e in ENDINGS])
-def test_the_display_ends_with_wirepanel(web, page, end, status):
+def test_the_display_ends_with_wirepanel(web, page, end, status, ended):
     p = web(args=("--port", str(fresh_port())))
     open_window(page, p.url)
     assert port_open(p.port)
@@ -295,6 +298,8 @@ def test_the_display_ends_with_wirepanel(web, page, end, status):
     assert len(broadwayd) == 1 and len(panel) == 1
     end(p)
     assert p.wait_exit() == status
+    if not ended:
+        until(lambda: not port_open(p.port), "the port to close")
     for pid in broadwayd + panel:
         until(lambda: gone(pid), "process %d to end" % pid)
     assert not port_open(p.port)
