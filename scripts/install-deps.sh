@@ -32,6 +32,7 @@ glib-networking
 chromium
 chromium-driver
 python3-selenium
+openssl
 "
 
 missing=""

@@ -8,6 +8,7 @@ import os
 import re
 import signal
 import socket
+import ssl
 import stat
 import subprocess
 import tempfile
@@ -24,7 +25,7 @@ from selenium.webdriver.common.by import By
 from conftest import TIMEOUT, WIREPANEL, Panel, mode_of, window_ui
 
 WIREPANEL_WEB = os.environ.get("WIREPANEL_WEB", str(Path(WIREPANEL).parent / "wirepanel-web"))
-URL_LINE = re.compile(r"wirepanel-web: open (http://([0-9.]+):(\d+)/) in a web browser$")
+URL_LINE = re.compile(r"wirepanel-web: open (https?://([0-9.]+):(\d+)/) in a web browser$")
 
 # A button big enough that the middle of the window is always on it.
 FORM_UI = window_ui(
@@ -389,6 +390,20 @@ def test_a_non_loopback_address_is_served_with_a_warning(web):
                              "can reach it operates this interface")
     assert p.address == "0.0.0.0"
     assert listening_hosts(p.port) == ["0.0.0.0"]
+    assert p.quit() == 0
+
+
+def test_a_certificate_and_key_serve_https(web, tmp_path):
+    cert, key = tmp_path / "cert.pem", tmp_path / "key.pem"
+    subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1",
+                    "-subj", "/CN=localhost", "-keyout", str(key), "-out", str(cert)],
+                   capture_output=True, timeout=TIMEOUT * 3, check=True)
+    p = web(args=("--cert", str(cert), "--key", str(key), "--port", str(fresh_port())))
+    assert p.url.startswith("https://")
+    context = ssl.create_default_context(cafile=str(cert))
+    context.check_hostname = False
+    assert "broadway" in page_over(http.client.HTTPSConnection("127.0.0.1", p.port,
+                                                               timeout=TIMEOUT, context=context))
     assert p.quit() == 0
 
 
