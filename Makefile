@@ -57,7 +57,7 @@ bench: deps $(BENCH_BUILD)/build.ninja
 	@dpkg-query -W -f='$${Status}' tk8.6 2>/dev/null | grep -q 'install ok installed' \
 	    || $$( [ "$$(id -u)" -ne 0 ] && echo sudo ) env DEBIAN_FRONTEND=noninteractive \
 	       apt-get install -y -q --no-install-recommends tk8.6
-	ninja -C $(BENCH_BUILD) src/wirepanel bench/replay_bench bench/label_loop bench/list_fill bench/fifo_echo
+	ninja -C $(BENCH_BUILD) src/wirepanel src/wirepanel-web bench/replay_bench bench/label_loop bench/list_fill bench/fifo_echo
 	./scripts/with-xvfb.sh /usr/bin/python3 bench/run_bench.py $(BENCH_BUILD)
 
 # Longer robustness runs than `make test` affords: the fuzz targets, the full

@@ -249,6 +249,89 @@ def round_trip():
     return best_of(panel_round, 3), best_of(echo_round, 3)
 
 
+def broadway_rows(x11_rate, x11_median):
+    """Command throughput and ping round trip of wirepanel under Broadway,
+    started through wirepanel-web with a headless browser showing the page
+    as a person's would, beside the same figures on the X display of this
+    run. There is no target yet: the rows report."""
+    web = BUILD / "src" / "wirepanel-web"
+    if not web.exists() or not shutil.which("broadwayd"):
+        return [("Broadway", "-", "no wirepanel-web or broadwayd", "-", "-", "-")]
+    try:
+        from selenium import webdriver
+        from selenium.webdriver.chrome.service import Service
+        from selenium.webdriver.common.by import By
+        options = webdriver.ChromeOptions()
+        options.binary_location = "/usr/bin/chromium"
+        profile = WORK / "chromium"
+        for arg in ("--headless", "--no-sandbox", "--disable-gpu", "--disable-quic",
+                    "--no-first-run", "--disable-background-networking",
+                    "--disable-component-update", "--disable-sync", "--user-data-dir=%s" % profile):
+            options.add_argument(arg)
+        options.set_capability("unhandledPromptBehavior", "dismiss")
+        browser = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+    except Exception as error:  # the figures without a page still tell something
+        print("broadway: no browser (%s); measuring without a page" % error, file=sys.stderr)
+        browser = None
+
+    def show(proc):
+        line = proc.stderr.readline().decode()
+        url = re.search(r"(https?://\S+)", line)
+        if not url:
+            raise RuntimeError("wirepanel-web printed %r" % line)
+        threading.Thread(target=proc.stderr.read, daemon=True).start()
+        if browser is None:
+            return
+        try:
+            browser.get(url.group(1))
+        except Exception:  # the "disconnected" alert of the previous page
+            browser.get(url.group(1))
+        deadline = time.monotonic() + TIMEOUT
+        while not [c for c in browser.find_elements(By.TAG_NAME, "canvas") if c.is_displayed()]:
+            if time.monotonic() > deadline:
+                raise RuntimeError("the window did not appear in the page")
+            time.sleep(0.05)
+
+    def start():
+        d = fifo_pair("web" + str(time.monotonic_ns()))
+        (d / "panel.ui").write_text(LABEL_UI)
+        proc = subprocess.Popen([str(web), "-u", str(d / "panel.ui"), "-i", str(d / "in"),
+                                 "-o", str(d / "out")], cwd=d, stdin=subprocess.DEVNULL,
+                                stderr=subprocess.PIPE)
+        show(proc)
+        channel = Channel(proc, d / "in", d / "out")
+        channel.write(b"main:ping\n")
+        channel.wait_for("main:ping ")
+        return channel
+
+    def flood():
+        channel = start()
+        try:
+            data = ("".join("l:set_text %d\n" % i for i in range(COMMANDS)) + "main:ping\n")
+            return timed_flood(channel, data.encode(), "main:ping ")
+        finally:
+            finish_panel(channel)
+
+    def pings():
+        channel = start()
+        try:
+            return round_trips(channel, "main:ping ")
+        finally:
+            finish_panel(channel)
+
+    try:
+        rate = COMMANDS / best_of(flood)
+        median, p99 = best_of(pings, 3)
+    finally:
+        if browser is not None:
+            browser.quit()
+    page = "" if browser else ", no page"
+    return [("command throughput, Broadway%s" % page, "%.0f cmd/s" % rate,
+             "%.0f cmd/s X11" % x11_rate, "%.0f %%" % (100 * rate / x11_rate), "-", "-"),
+            ("round trip, Broadway%s" % page, "%.0f us (p99 %.0f us)" % (median * 1e6, p99 * 1e6),
+             "%.0f us X11" % (x11_median * 1e6), "%.2fx" % (median / x11_median), "-", "-")]
+
+
 def drawing_ingest():
     lines = ["d:line_to 1 %d %d\n" % (i % 400, (i * 7) % 300) for i in range(DRAW_OPS)]
     lines.append("d:stroke 1\n")
@@ -334,6 +417,7 @@ def main():
     row("round trip", "%.0f us (p99 %.0f us)" % (median * 1e6, p99 * 1e6), "",
         "%.0f us (p99 %.0f us) FIFO echo" % (echo_median * 1e6, echo_p99 * 1e6),
         "%.2fx" % (median / echo_median), "<= 3x", median <= 3 * echo_median)
+    rows.extend(broadway_rows(rate, median))
     ingest = drawing_ingest()
     row("drawing ingest", "%.0f" % ingest, "op/s", "%.0f cmd/s commands" % rate,
         "%.0f %%" % (100 * ingest / rate), ">= 50 %", ingest >= 0.5 * rate)

@@ -35,6 +35,11 @@ dpkg-dev
 debhelper
 fakeroot
 lintian
+glib-networking
+chromium
+chromium-driver
+python3-selenium
+openssl
 "
 
 missing=""

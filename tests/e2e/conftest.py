@@ -94,7 +94,7 @@ class Panel:
     """A private wirepanel with its own FIFOs (or standard streams)."""
 
     def __init__(self, workdir, ui, args=(), stdio=False, env=None, start_channels=True,
-                 preexec=None):
+                 preexec=None, program=None):
         self.dir = Path(workdir)
         self.ui = self.dir / "panel.ui"
         self.ui.write_text(ui)
@@ -102,7 +102,7 @@ class Panel:
         self.out_path = self.dir / "out.fifo"
         self.stdio = stdio
         self.buffer = b""
-        cmd = [WIREPANEL, "-u", str(self.ui)]
+        cmd = [program or WIREPANEL, "-u", str(self.ui)]
         if not stdio:
             cmd += ["-i", str(self.in_path), "-o", str(self.out_path)]
         cmd += list(args)
