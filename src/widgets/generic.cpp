@@ -61,7 +61,7 @@ constexpr forced_feedback forced_feedbacks[] = {
 // Classes whose activation ends later than "force" returns, and the signal
 // that ends it. A button shows its press for about a quarter of a second
 // before it clicks, and only once it is realized; a switch slides over
-// first.
+// first, and only while it is shown.
 struct delayed_activation {
     GType (*type)();
     const char *ending_signal;
@@ -71,7 +71,7 @@ struct delayed_activation {
 constexpr delayed_activation delayed_activations[] = {
     {.type = gtk_button_get_type, .ending_signal = "clicked", .starts = gtk_widget_get_realized},
     {.type = gtk_switch_get_type, .ending_signal = "notify::active",
-     .starts = [](GtkWidget *) -> gboolean { return TRUE; }},
+     .starts = gtk_widget_get_mapped},
 };
 
 // An activation that a barrier waits for, until its signal comes or, when
