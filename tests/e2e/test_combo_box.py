@@ -2,7 +2,7 @@
 import pytest
 
 from conftest import window_ui, xdotool
-from test_feedback_person import own_window
+from test_feedback_person import own_window, visible_windows, wait_until
 
 COMBO = ('<child><object class="GtkComboBoxText" id="fruit">'
          '<property name="visible">1</property>'
@@ -42,11 +42,24 @@ def test_set_active_without_such_item_is_refused(combo, data):
     combo.wait_stderr('ignoring GtkComboBoxText command "%s"' % line)
 
 
-def test_a_persons_choice_is_reported(combo):
+def pick_from_the_list(p, wid):
+    """Opens the list with a click and picks the next item with the keys."""
+    before = visible_windows(p)
+    xdotool("mousemove", "--window", wid, 10, 10, "click", 1)
+    wait_until(lambda: visible_windows(p) - before, "the list to open")
+    xdotool("key", "Down", "Return")
+
+
+def scroll_over_it(p, wid):
+    """Scrolling over a combo box steps to the next item."""
+    xdotool("mousemove", "--window", wid, 10, 10, "click", 5)
+
+
+@pytest.mark.parametrize("choose", [pick_from_the_list, scroll_over_it],
+                         ids=["pick-from-the-list", "scroll"])
+def test_a_persons_choice_is_reported(combo, choose):
     combo.send("fruit:set_active 0")
     assert combo.ping() == ["fruit:active 0 apple"]
-    wid = own_window(combo)
-    # Scrolling over a combo box steps through its items, as picking from
-    # the list does.
-    xdotool("mousemove", "--window", wid, 10, 10, "click", 5)
+    choose(combo, own_window(combo))
     assert combo.read_line() == "fruit:active 1 pear"
+    assert combo.ping() == []
