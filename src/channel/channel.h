@@ -69,6 +69,10 @@ void ignore_cmd(GType type, const char *line);
 update_fn dispatch_handler(GType type);
 // Queues a record for the GUI thread; records run in the order queued.
 void hand_over(command_data *record);
+// An activation started by a command and finished later by the toolkit;
+// a "ping" or "main_quit" waits until every such activation has finished.
+void activation_pending();
+void activation_finished();
 // Frees a record that has run; on the GUI thread, by way of the reader.
 void release_command(command_data *record);
 // Attaches the source that runs queued records to the default main context.

@@ -43,8 +43,22 @@ void free_records(const std::vector<command_data *> &records)
         free(record);
 }
 
+// Activations that "force" started and the toolkit finishes later (a
+// button shows its press first). A "ping" or "main_quit" is a barrier: it
+// and everything after it wait at the head of the queue until they end,
+// while the main loop goes on so that they can.
+int pending_activations = 0;
+bool barrier_held = false;
+
+bool is_barrier(const command_data *record)
+{
+    return record->fn == update_main_quit || streq(record->action, "ping");
+}
+
 bool queue_ready()
 {
+    if (barrier_held)
+        return false;
     if (!taken.empty())
         return true;
     std::lock_guard<std::mutex> hold(queue_lock);
@@ -95,6 +109,11 @@ gboolean command_dispatch(GSource *, GSourceFunc, gpointer)
         command_data *record = pop_command();
         if (record == nullptr)
             break;
+        if (pending_activations > 0 && is_barrier(record)) {
+            taken.push_front(record);
+            barrier_held = true;
+            break;
+        }
         run_update(record);
         if (n % 32 == 0 && g_get_monotonic_time() >= end)
             break;
@@ -116,6 +135,19 @@ void attach_command_queue()
     g_source_set_name(source, "wirepanel commands");
     g_source_attach(source, nullptr);
     g_source_unref(source);
+}
+
+void activation_pending()
+{
+    ++pending_activations;
+}
+
+void activation_finished()
+{
+    if (pending_activations > 0 && --pending_activations == 0 && barrier_held) {
+        barrier_held = false;
+        g_main_context_wakeup(nullptr);
+    }
 }
 
 void release_command(command_data *record)

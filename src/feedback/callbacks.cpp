@@ -51,6 +51,16 @@ void send_entry_text(GtkEntry *obj, info *ar)
     send_feedback(ar->out, G_OBJECT(obj), ar->txt, gtk_entry_get_text(obj));
 }
 
+// The index of the chosen item (-1 for none) and its text; with an entry,
+// the entry's text.
+void send_combo_choice(GtkComboBox *obj, info *ar)
+{
+    char index[32];
+    snprintf(index, sizeof index, "%d ", gtk_combo_box_get_active(obj));
+    g_text text = owned(gtk_combo_box_text_get_active_text(GTK_COMBO_BOX_TEXT(obj)));
+    send_feedback(ar->out, G_OBJECT(obj), ar->txt, index, text ? text.get() : "");
+}
+
 void send_calendar_date(GtkCalendar *obj, info *ar)
 {
     guint year, month, day;

@@ -38,6 +38,7 @@ void send_spin_value(GtkSpinButton *obj, info *ar);
 void send_range_value(GtkRange *obj, info *ar);
 void send_entry_text(GtkEntry *obj, info *ar);
 void send_calendar_date(GtkCalendar *obj, info *ar);
+void send_combo_choice(GtkComboBox *obj, info *ar);
 void send_chooser_filename(GtkFileChooser *obj, info *ar);
 void send_buffer_text(GtkButton *obj, info *ar);
 void send_buffer_selection(GtkButton *obj, info *ar);

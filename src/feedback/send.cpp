@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <stdio_ext.h>
 #include <sys/select.h>
 
 const char *widget_name(GObject *obj)
@@ -39,6 +40,11 @@ bool writable_within_one_second(FILE *out)
     }
 }
 
+void report_send_error(const char *name, const char *tag)
+{
+    fprintf(stderr, "send error; discarding feedback message %s:%s\n", name, tag);
+}
+
 }  // namespace
 
 void vsend_feedback(FILE *out, GObject *obj, const char *tag,
@@ -49,10 +55,8 @@ void vsend_feedback(FILE *out, GObject *obj, const char *tag,
         name = "";
     if (tag == nullptr)
         tag = "";
-    if (!writable_within_one_second(out)) {
-        fprintf(stderr, "send error; discarding feedback message %s:%s\n", name, tag);
-        return;
-    }
+    if (!writable_within_one_second(out))
+        return report_send_error(name, tag);
     fprintf(out, "%s:%s ", name, tag);
     for (const char *s : payload) {
         if (s == nullptr)
@@ -60,4 +64,11 @@ void vsend_feedback(FILE *out, GObject *obj, const char *tag,
         fputs_escaped(s, out);
     }
     fputc('\n', out);
+    // A reader that has gone (EPIPE) loses the line like a slow one; what
+    // is left of it in the buffer goes too, so the next line starts clean.
+    if (ferror(out)) {
+        __fpurge(out);
+        clearerr(out);
+        report_send_error(name, tag);
+    }
 }

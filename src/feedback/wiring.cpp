@@ -183,6 +183,8 @@ const wiring_row wiring_table[] = {
     {.type = gtk_calendar_get_type, .test = exactly,
      .links = {{"day-selected-double-click", G_CALLBACK(send_calendar_date), "doubleclicked"},
                {"day-selected", G_CALLBACK(send_calendar_date), "clicked"}}},
+    {.type = gtk_combo_box_text_get_type, .test = exactly,
+     .links = {{"changed", G_CALLBACK(send_combo_choice), "active"}}},
     {.type = gtk_tree_selection_get_type, .test = exactly,
      .links = {{"changed", G_CALLBACK(send_tree_selection), "clicked"}}},
     {.type = gtk_socket_get_type, .test = exactly, .prepare = keep_socket_unrealized,

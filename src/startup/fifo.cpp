@@ -7,6 +7,25 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+namespace {
+
+// The FIFOs this process opened as its channels, and whether a failed
+// start-up removes them: a client that finds them would wait forever for a
+// program that is gone.
+const char *channel_fifos[2];
+bool remove_when_failing = false;
+
+void remember_channel_fifo(const char *name)
+{
+    for (const char *&slot : channel_fifos)
+        if (slot == nullptr) {
+            slot = name;
+            return;
+        }
+}
+
+}  // namespace
+
 void make_or_reuse_fifo(const char *name, struct stat *status)
 {
     int fd;
@@ -48,7 +67,22 @@ FILE *open_fifo(const char *name, const char *mode, FILE *standard, int bufferin
         exit_with_message(1, stderr, "opening fifo %s (%s): %s\n", name, mode,
                           reason ? reason : strerror(errno));
     setvbuf(stream, nullptr, buffering, 0);
+    remember_channel_fifo(name);
     return stream;
+}
+
+void remove_fifos_on_failure()
+{
+    remove_when_failing = true;
+}
+
+void remove_fifos_after_failure()
+{
+    if (!remove_when_failing)
+        return;
+    for (const char *name : channel_fifos)
+        if (name != nullptr)
+            remove(name);
 }
 
 void close_fifo(FILE *standard, FILE *stream, const char *name)

@@ -2,8 +2,13 @@
 #include "startup/startup.h"
 #include "feedback/feedback.h"
 #include "widgets/widgets.h"
+#include "treeview/treeview.h"
 
 #include <cairo.h>
+#include <climits>
+#include <fcntl.h>
+#include <libxml/parser.h>
+#include <sys/wait.h>
 #include <gtk/gtkx.h>
 #include <cerrno>
 #include <cstdarg>
@@ -17,13 +22,58 @@ const char usage_text[] =
     "usage: wirepanel [[-i in-fifo] [-o out-fifo] [-b] [-u glade-file.ui] [-e xid]\n"
     "                  [-l log-file] [-O err-file] [--display X-server]] | [-h |-G |-V]\n";
 
+namespace {
+
+// The write end of the pipe to a parent that waits for the outcome of the
+// start-up in the background; -1 when nobody waits.
+int startup_report_fd = -1;
+
+// The outcome's first byte: start-up done, or failed with the message after it.
+constexpr char started_byte = '\0';
+constexpr char failed_byte = '\1';
+
+void write_all(int fd, const char *bytes, size_t length)
+{
+    while (length > 0) {
+        ssize_t n = write(fd, bytes, length);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return;
+        bytes += n;
+        length -= static_cast<size_t>(n);
+    }
+}
+
+}  // namespace
+
+// A failure removes the FIFOs before it is told, so that the waiting parent
+// exits only once they are gone.
 void exit_with_message(int status, FILE *stream, const char *format, ...)
 {
     va_list args;
     va_start(args, format);
-    vfprintf(stream, format, args);
+    if (status != 0)
+        remove_fifos_after_failure();
+    if (status != 0 && startup_report_fd >= 0) {
+        gchar *message = g_strdup_vprintf(format, args);
+        write_all(startup_report_fd, &failed_byte, 1);
+        write_all(startup_report_fd, message, strlen(message));
+        g_free(message);
+    } else {
+        vfprintf(stream, format, args);
+    }
     va_end(args);
     exit(status);
+}
+
+void report_started()
+{
+    if (startup_report_fd < 0)
+        return;
+    write_all(startup_report_fd, &started_byte, 1);
+    close(startup_report_fd);
+    startup_report_fd = -1;
 }
 
 void print_versions()
@@ -122,17 +172,57 @@ void redirect_stderr(const char *name)
     setvbuf(stderr, nullptr, _IOLBF, 0);
 }
 
+namespace {
+
+// The parent of -b: its exit status and message are those of the child's
+// start-up, and a child that died without a word is reported all the same.
+[[noreturn]] void wait_for_start_up(pid_t child, int report_fd)
+{
+    std::string report;
+    char chunk[4096];
+    for (;;) {
+        ssize_t n = read(report_fd, chunk, sizeof chunk);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        report.append(chunk, static_cast<size_t>(n));
+        if (report[0] == started_byte)
+            exit_with_message(0, stdout, "%d\n", static_cast<int>(child));
+    }
+    if (!report.empty())
+        exit_with_message(1, stderr, "%s", report.c_str() + 1);
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (WIFSIGNALED(status))
+        exit_with_message(1, stderr, "going to background: start-up ended by signal %d (%s)\n",
+                          WTERMSIG(status), strsignal(WTERMSIG(status)));
+    exit_with_message(1, stderr, "going to background: start-up ended with status %d\n",
+                      WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+}
+
+}  // namespace
+
 void go_background(bool flag, FILE *in, FILE *out, const char *err_name)
 {
+    if (flag && (in == stdin || out == stdout))
+        exit_with_message(1, stderr, "parameter -b requires both -i and -o\n");
+    remove_fifos_on_failure();
     if (!flag)
         return;
-    if (in == stdin || out == stdout)
-        exit_with_message(1, stderr, "parameter -b requires both -i and -o\n");
+    int report[2];
+    if (pipe2(report, O_CLOEXEC) != 0)
+        exit_with_message(1, stderr, "going to background: %s\n", strerror(errno));
     pid_t pid = fork();
     if (pid < 0)
         exit_with_message(1, stderr, "going to background: %s\n", strerror(errno));
-    if (pid > 0)
-        exit_with_message(0, stdout, "%d\n", static_cast<int>(pid));
+    if (pid > 0) {
+        close(report[1]);
+        wait_for_start_up(pid, report[0]);
+    }
+    close(report[0]);
+    startup_report_fd = report[1];
     close(STDIN_FILENO);
     close(STDOUT_FILENO);
     if (err_name == nullptr && freopen("/dev/null", "w", stderr) == nullptr) {
@@ -140,12 +230,75 @@ void go_background(bool flag, FILE *in, FILE *out, const char *err_name)
     }
 }
 
+namespace {
+
+// The first error of a parse; later ones mostly follow from it.
+struct xml_problem {
+    bool seen = false;
+    int line = 0;
+    int column = 0;
+    std::string reason;
+};
+
+void keep_first_xml_error(void *data, xmlErrorPtr error)
+{
+    auto *problem = static_cast<xml_problem *>(data);
+    if (problem->seen || error == nullptr || error->level < XML_ERR_ERROR)
+        return;
+    *problem = {.seen = true, .line = error->line, .column = error->int2,
+                .reason = error->message ? error->message : "unknown error"};
+    while (!problem->reason.empty() && problem->reason.back() == '\n')
+        problem->reason.pop_back();
+}
+
+// The toolkit's own parser takes a cut-off file for a short one and names
+// no file in its syntax errors, so the file is parsed once with libxml2
+// first; the tree it gives is kept for the lookups made while wiring.
+xmlDocPtr parse_ui_file(const char *ui_name)
+{
+    gchar *contents = nullptr;
+    gsize length = 0;
+    GError *error = nullptr;
+    if (!g_file_get_contents(ui_name, &contents, &length, &error))
+        exit_with_message(1, stderr, "%s\n", error->message);
+    if (length > INT_MAX)
+        exit_with_message(1, stderr, "%s: file too large\n", ui_name);
+    // libxml2 refuses an empty buffer without saying why.
+    xml_problem problem;
+    if (length == 0)
+        problem = {.seen = true, .line = 1, .column = 1, .reason = "Document is empty"};
+    xmlSetStructuredErrorFunc(&problem, keep_first_xml_error);
+    xmlDocPtr doc = xmlReadMemory(contents, static_cast<int>(length), ui_name, nullptr,
+                                  XML_PARSE_NONET);
+    xmlSetStructuredErrorFunc(nullptr, nullptr);
+    g_free(contents);
+    if (doc == nullptr)
+        exit_with_message(1, stderr, "%s:%d:%d not well-formed XML: %s\n", ui_name, problem.line,
+                          problem.column, problem.seen ? problem.reason.c_str() : "unknown error");
+    return doc;
+}
+
+// The toolkit names the file in most of its errors ("file:line:column
+// reason"), but not in those of its markup parser.
+bool names_file(const char *message, const char *ui_name)
+{
+    size_t length = strlen(ui_name);
+    return strncmp(message, ui_name, length) == 0 && message[length] == ':';
+}
+
+}  // namespace
+
 GtkBuilder *load_builder(const char *ui_name)
 {
+    xmlDocPtr doc = parse_ui_file(ui_name);
     GtkBuilder *builder = gtk_builder_new();
     GError *error = nullptr;
-    if (gtk_builder_add_from_file(builder, ui_name, &error) == 0)
-        exit_with_message(1, stderr, "%s\n", error->message);
+    if (gtk_builder_add_from_file(builder, ui_name, &error) == 0) {
+        if (names_file(error->message, ui_name))
+            exit_with_message(1, stderr, "%s\n", error->message);
+        exit_with_message(1, stderr, "%s: %s\n", ui_name, error->message);
+    }
+    keep_ui_document(builder, ui_name, doc);
     return builder;
 }
 

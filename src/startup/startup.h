@@ -23,5 +23,12 @@ void show_or_embed(const char *xid, GtkWindow *window);
 FILE *open_fifo(const char *name, const char *mode, FILE *standard, int buffering);
 void make_or_reuse_fifo(const char *name, struct stat *status);
 void close_fifo(FILE *standard, FILE *stream, const char *name);
+// From here on a start-up failure removes the channel FIFOs opened so far.
+void remove_fifos_on_failure();
+void remove_fifos_after_failure();
+
+// Background start-up: the child tells the waiting parent how start-up
+// ended, so that the parent's exit status tells the truth.
+void report_started();
 
 extern const char usage_text[];

@@ -3,6 +3,7 @@
 // the user does, one line per interaction.
 #include "startup/startup.h"
 
+#include <csignal>
 #include <cstdlib>
 #include <ctime>
 #include <libxml/parser.h>
@@ -72,6 +73,8 @@ void stop_reader_thread(pthread_t reader)
 int main(int argc, char **argv)
 {
     setenv("G_ENABLE_DIAGNOSTIC", "0", 0);
+    // A client that goes away must cost its feedback lines, not the process.
+    signal(SIGPIPE, SIG_IGN);
     // -h, -G and -V need no display: a missing one is reported only after
     // the options have had their say.
     bool have_display = gtk_init_check(&argc, &argv);
@@ -83,6 +86,8 @@ int main(int argc, char **argv)
     FILE *in = open_fifo(opt.in_fifo, "r", stdin, _IONBF);
     FILE *out = open_fifo(opt.out_fifo, "w", stdout, _IOLBF);
     go_background(opt.background, in, out, opt.err_file);
+    xmlInitParser();
+    LIBXML_TEST_VERSION
     GtkBuilder *builder = load_builder(opt.ui_file);
     FILE *log = open_log(opt.log_file);
 
@@ -95,10 +100,9 @@ int main(int argc, char **argv)
         oom_abort("main", __FILE_NAME__, __LINE__);
 
     GtkWindow *window = find_main_window(builder);
-    xmlInitParser();
-    LIBXML_TEST_VERSION
     prepare_widgets(builder, opt.ui_file, out);
     show_or_embed(opt.xid, window);
+    report_started();
     gtk_main();
 
     stop_reader_thread(reader_thread);

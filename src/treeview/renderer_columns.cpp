@@ -57,16 +57,22 @@ void free_ui_document(gpointer data)
     delete ui;
 }
 
+ui_document *attach_ui_document(GtkBuilder *builder, const char *file_name, xmlDocPtr doc)
+{
+    auto *ui = new ui_document{file_name, doc, {}};
+    if (ui->doc != nullptr)
+        index_columns(xmlDocGetRootElement(ui->doc), ui);
+    g_object_set_data_full(G_OBJECT(builder), "ui_document", ui, free_ui_document);
+    return ui;
+}
+
 ui_document *parsed_ui(GtkBuilder *builder, const char *file_name)
 {
     auto *ui = static_cast<ui_document *>(g_object_get_data(G_OBJECT(builder), "ui_document"));
     if (ui != nullptr && ui->file_name == file_name)
         return ui;
-    ui = new ui_document{file_name, xmlReadFile(file_name, nullptr, XML_PARSE_NONET), {}};
-    if (ui->doc != nullptr)
-        index_columns(xmlDocGetRootElement(ui->doc), ui);
-    g_object_set_data_full(G_OBJECT(builder), "ui_document", ui, free_ui_document);
-    return ui;
+    return attach_ui_document(builder, file_name,
+                              xmlReadFile(file_name, nullptr, XML_PARSE_NONET));
 }
 
 // The view column of that id in the UI description, or null.
@@ -154,6 +160,11 @@ xmlChar *xpath_lookup_at(const char *expression, xmlDocPtr doc, xmlNodePtr node)
 xmlChar *xpath_lookup(const char *expression, xmlDocPtr doc)
 {
     return xpath_lookup_at(expression, doc, nullptr);
+}
+
+void keep_ui_document(GtkBuilder *builder, const char *ui_name, xmlDocPtr doc)
+{
+    attach_ui_document(builder, ui_name, doc);
 }
 
 GtkCellRenderer *tree_view_column_get_renderer_column(GtkBuilder *builder, const char *ui_name,

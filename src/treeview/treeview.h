@@ -14,5 +14,8 @@ void send_tree_selection(GtkTreeSelection *selection, info *ar);
 // is parsed once and kept with the builder for every later lookup.
 GtkCellRenderer *tree_view_column_get_renderer_column(GtkBuilder *builder, const char *ui_name,
                                                       GtkTreeViewColumn *column, int position);
+// Keeps the already parsed UI description for those lookups; the builder
+// owns it from then on.
+void keep_ui_document(GtkBuilder *builder, const char *ui_name, struct _xmlDoc *doc);
 void cell_edited(GtkCellRendererText *renderer, gchar *path, gchar *text, info *ar);
 void cell_toggled(GtkCellRendererToggle *renderer, gchar *path, info *ar);

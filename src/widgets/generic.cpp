@@ -54,7 +54,74 @@ constexpr forced_feedback forced_feedbacks[] = {
      .send = [](GtkWidget *w, info *ar) { send_calendar_date(GTK_CALENDAR(w), ar); }},
     {.type = gtk_file_chooser_button_get_type, .tag = "file",
      .send = [](GtkWidget *w, info *ar) { send_chooser_filename(GTK_FILE_CHOOSER(w), ar); }},
+    {.type = gtk_combo_box_text_get_type, .tag = "active",
+     .send = [](GtkWidget *w, info *ar) { send_combo_choice(GTK_COMBO_BOX(w), ar); }},
 };
+
+// Classes whose activation ends later than "force" returns, and the signal
+// that ends it. A button shows its press for about a quarter of a second
+// before it clicks, and only once it is realized; a switch slides over
+// first, and only while it is shown.
+struct delayed_activation {
+    GType (*type)();
+    const char *ending_signal;
+    gboolean (*starts)(GtkWidget *widget);
+};
+
+constexpr delayed_activation delayed_activations[] = {
+    {.type = gtk_button_get_type, .ending_signal = "clicked", .starts = gtk_widget_get_realized},
+    {.type = gtk_switch_get_type, .ending_signal = "notify::active",
+     .starts = gtk_widget_get_mapped},
+};
+
+// An activation that a barrier waits for, until its signal comes or, when
+// the toolkit drops it (a widget hidden meanwhile), for at most a second.
+struct activation_watch {
+    GObject *widget;
+    gulong handler;
+    guint expiry;
+};
+
+constexpr guint activation_limit_msec = 1000;
+
+void end_watch(activation_watch *watch)
+{
+    g_signal_handler_disconnect(watch->widget, watch->handler);
+    if (watch->expiry != 0)
+        g_source_remove(watch->expiry);
+    delete watch;
+    activation_finished();
+}
+
+void activation_ended(activation_watch *watch)
+{
+    end_watch(watch);
+}
+
+gboolean activation_expired(gpointer data)
+{
+    auto *watch = static_cast<activation_watch *>(data);
+    watch->expiry = 0;
+    end_watch(watch);
+    return G_SOURCE_REMOVE;
+}
+
+// Set up before the activation, so that one that ends at once is seen too.
+void watch_activation(GtkWidget *widget)
+{
+    for (const delayed_activation &row : delayed_activations) {
+        if (!G_TYPE_CHECK_INSTANCE_TYPE(widget, row.type()))
+            continue;
+        if (!row.starts(widget))
+            return;
+        auto *watch = new activation_watch{G_OBJECT(widget), 0, 0};
+        activation_pending();
+        watch->handler = g_signal_connect_swapped(widget, row.ending_signal,
+                                                  G_CALLBACK(activation_ended), watch);
+        watch->expiry = g_timeout_add(activation_limit_msec, activation_expired, watch);
+        return;
+    }
+}
 
 void refuse(command_data *cmd)
 {
@@ -134,6 +201,7 @@ void do_force(command_data *cmd)
             return;
         }
     }
+    watch_activation(widget);
     if (!gtk_widget_activate(widget))
         refuse(cmd);
 }

@@ -9,6 +9,7 @@ bool combo_prepend(command_data *cmd);
 bool combo_append(command_data *cmd);
 bool combo_remove(command_data *cmd);
 bool combo_insert(command_data *cmd);
+bool combo_set_active(command_data *cmd);
 bool label_set_text(command_data *cmd);
 bool image_set_from_file(command_data *cmd);
 bool image_set_from_icon_name(command_data *cmd);
@@ -21,6 +22,7 @@ constexpr action_row combo_box_text_actions[] = {
     {.action = "append_text", .run = combo_append},
     {.action = "remove", .run = combo_remove},
     {.action = "insert_text", .run = combo_insert},
+    {.action = "set_active", .run = combo_set_active},
 };
 
 constexpr action_row label_actions[] = {
@@ -74,6 +76,21 @@ bool combo_insert(command_data *cmd)
     if (sscanf(cmd->data, "%d %n", &position, &text_start) != 1)
         return false;
     gtk_combo_box_text_insert_text(combo(cmd), position, cmd->data + text_start);
+    return true;
+}
+
+// An item that exists, or -1 for no choice; the toolkit would take an
+// index past the end for -1 without a word.
+bool combo_set_active(command_data *cmd)
+{
+    int index;
+    if (!scan_exact(cmd->data, "%d %c", &index))
+        return false;
+    GtkTreeModel *model = gtk_combo_box_get_model(GTK_COMBO_BOX(cmd->obj));
+    int items = model ? gtk_tree_model_iter_n_children(model, nullptr) : 0;
+    if (index < -1 || index >= items)
+        return false;
+    gtk_combo_box_set_active(GTK_COMBO_BOX(cmd->obj), index);
     return true;
 }
 

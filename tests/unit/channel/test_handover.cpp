@@ -105,4 +105,52 @@ TEST_F(HandOver, RecordsFromAnotherThreadWakeTheLoop)
         ASSERT_EQ(ran[i], i);
 }
 
+// Runs the main loop for a while, as long as nothing else ends the wait.
+void iterate_for(gint64 usec)
+{
+    gint64 deadline = g_get_monotonic_time() + usec;
+    while (g_get_monotonic_time() < deadline)
+        g_main_context_iteration(nullptr, FALSE);
+}
+
+command_data *ping_record(int index)
+{
+    command_data *record = record_for(note_run, index);
+    record->action = const_cast<char *>("ping");
+    return record;
+}
+
+// A "ping" and everything after it wait for pending activations, while
+// the commands before it run at once and the main loop goes on.
+TEST_F(HandOver, PingWaitsForPendingActivations)
+{
+    activation_pending();
+    hand_over(record_for(note_run, 1));
+    hand_over(ping_record(2));
+    hand_over(record_for(note_run, 3));
+    bool idle_ran = false;
+    g_idle_add_full(300, [](gpointer data) -> gboolean {
+        *static_cast<bool *>(data) = true;
+        return G_SOURCE_REMOVE;
+    }, &idle_ran, nullptr);
+    iterate_until(idle_ran);
+    iterate_for(50000);
+    EXPECT_EQ(ran, (std::vector<int>{1}));
+    activation_finished();
+    gint64 deadline = g_get_monotonic_time() + 10 * G_USEC_PER_SEC;
+    while (ran.size() < 3 && g_get_monotonic_time() < deadline)
+        g_main_context_iteration(nullptr, TRUE);
+    EXPECT_EQ(ran, (std::vector<int>{1, 2, 3}));
+}
+
+TEST_F(HandOver, PingWithoutPendingActivationsRunsAtOnce)
+{
+    hand_over(ping_record(1));
+    hand_over(record_for(note_run, 2));
+    gint64 deadline = g_get_monotonic_time() + 10 * G_USEC_PER_SEC;
+    while (ran.size() < 2 && g_get_monotonic_time() < deadline)
+        g_main_context_iteration(nullptr, TRUE);
+    EXPECT_EQ(ran, (std::vector<int>{1, 2}));
+}
+
 }  // namespace

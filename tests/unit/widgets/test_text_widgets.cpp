@@ -52,6 +52,25 @@ INSTANTIATE_TEST_SUITE_P(Actions, ComboBoxText, testing::Values(
     widget_case{"insert without data", {}, "insert_text", false, "<a>|<b>|<c>"},
     widget_case{"keywords are case-sensitive", {}, "Append_text x", false, "<a>|<b>|<c>"}));
 
+std::string combo_choice(ui_fixture &ui)
+{
+    return std::to_string(gtk_combo_box_get_active(GTK_COMBO_BOX(ui.obj("w"))));
+}
+
+class ComboBoxTextChoice : public testing::TestWithParam<widget_case> {};
+TEST_P(ComboBoxTextChoice, Command) { check_case(combo_ui, GetParam(), combo_choice); }
+
+INSTANTIATE_TEST_SUITE_P(SetActive, ComboBoxTextChoice, testing::Values(
+    widget_case{"choose the second", {}, "set_active 1", true, "1"},
+    widget_case{"choose the last, blanks around", {}, "set_active  2 ", true, "2"},
+    widget_case{"minus one clears", {"set_active 2"}, "set_active -1", true, "-1"},
+    widget_case{"past the last item", {"set_active 0"}, "set_active 3", false, "0"},
+    widget_case{"below minus one", {"set_active 0"}, "set_active -2", false, "0"},
+    widget_case{"trailing word", {"set_active 0"}, "set_active 1 x", false, "0"},
+    widget_case{"no number", {"set_active 0"}, "set_active", false, "0"},
+    widget_case{"emptied list has no item 0", {"remove 0", "remove 0", "remove 0"},
+                "set_active 0", false, "-1"}));
+
 // ---- GtkLabel ----
 
 std::string label_text(ui_fixture &ui) { return gtk_label_get_text(GTK_LABEL(ui.obj("w"))); }
