@@ -3,6 +3,7 @@
 #include <cairo-pdf.h>
 #include <cairo-ps.h>
 #include <cairo-svg.h>
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -36,16 +37,29 @@ bool has_suffix(const char *text, const char *suffix)
     return d >= 0 && strcmp(text + d, suffix) == 0;
 }
 
-void take_snapshot(command_data *cmd)
+// A widget whose size changed since the last frame has not been laid out
+// again yet, and drawing it then breaks the toolkit's own rule: it is given
+// its place once more now, at least at its minimum size.
+void ensure_allocated(GtkWidget *widget)
 {
-    if (!GTK_IS_WIDGET(cmd->obj) || !gtk_widget_is_drawable(GTK_WIDGET(cmd->obj))) {
-        ignore_cmd(cmd->type, cmd->cmd);
-        return;
-    }
+    GtkRequisition minimum;
+    GtkAllocation allocation;
+    gtk_widget_get_preferred_size(widget, &minimum, nullptr);
+    gtk_widget_get_allocation(widget, &allocation);
+    allocation.width = std::max(allocation.width, minimum.width);
+    allocation.height = std::max(allocation.height, minimum.height);
+    gtk_widget_size_allocate(widget, &allocation);
+}
+
+bool take_snapshot(command_data *cmd)
+{
     auto *widget = GTK_WIDGET(cmd->obj);
+    if (!gtk_widget_is_drawable(widget))
+        return refuse_because("the widget is not shown");
     for (const snapshot_format &format : snapshot_formats) {
         if (!has_suffix(cmd->data, format.suffix))
             continue;
+        ensure_allocated(widget);
         cairo_surface_t *surface = format.create(cmd->data, gtk_widget_get_allocated_width(widget),
                                                  gtk_widget_get_allocated_height(widget));
         // A file that cannot be created is silently not written.
@@ -55,7 +69,7 @@ void take_snapshot(command_data *cmd)
             cairo_destroy(cr);
         }
         cairo_surface_destroy(surface);
-        return;
+        return true;
     }
-    ignore_cmd(cmd->type, cmd->cmd);
+    return false;
 }

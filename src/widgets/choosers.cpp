@@ -9,15 +9,15 @@ bool color_button_set_color(command_data *cmd);
 bool font_button_set_font_name(command_data *cmd);
 
 constexpr action_row file_chooser_button_actions[] = {
-    {.action = "set_filename", .run = file_button_set_filename},
+    {.action = "set_filename", .run = file_button_set_filename, .form = "FILE"},
 };
 
 constexpr action_row color_button_actions[] = {
-    {.action = "set_color", .run = color_button_set_color},
+    {.action = "set_color", .run = color_button_set_color, .form = "COLOR"},
 };
 
 constexpr action_row font_button_actions[] = {
-    {.action = "set_font_name", .run = font_button_set_font_name},
+    {.action = "set_font_name", .run = font_button_set_font_name, .form = "FONT"},
 };
 
 bool file_button_set_filename(command_data *cmd)
