@@ -37,10 +37,14 @@ bool has_suffix(const char *text, const char *suffix)
     return d >= 0 && strcmp(text + d, suffix) == 0;
 }
 
+// The largest widget a snapshot draws; the toolkit paints through image
+// surfaces of that size on the way.
+constexpr int max_snapshot_size = 16384;
+
 // A widget whose size changed since the last frame has not been laid out
 // again yet, and drawing it then breaks the toolkit's own rule: it is given
 // its place once more now, at least at its minimum size.
-void ensure_allocated(GtkWidget *widget)
+bool ensure_allocated(GtkWidget *widget)
 {
     GtkRequisition minimum;
     GtkAllocation allocation;
@@ -48,7 +52,10 @@ void ensure_allocated(GtkWidget *widget)
     gtk_widget_get_allocation(widget, &allocation);
     allocation.width = std::max(allocation.width, minimum.width);
     allocation.height = std::max(allocation.height, minimum.height);
+    if (allocation.width > max_snapshot_size || allocation.height > max_snapshot_size)
+        return refuse_because("the widget is larger than %d pixels", max_snapshot_size);
     gtk_widget_size_allocate(widget, &allocation);
+    return true;
 }
 
 bool take_snapshot(command_data *cmd)
@@ -59,7 +66,8 @@ bool take_snapshot(command_data *cmd)
     for (const snapshot_format &format : snapshot_formats) {
         if (!has_suffix(cmd->data, format.suffix))
             continue;
-        ensure_allocated(widget);
+        if (!ensure_allocated(widget))
+            return false;
         cairo_surface_t *surface = format.create(cmd->data, gtk_widget_get_allocated_width(widget),
                                                  gtk_widget_get_allocated_height(widget));
         // A file that cannot be created is silently not written.

@@ -18,6 +18,9 @@ SEED = os.environ.get("WIREPANEL_STORM_SEED", "20261210")
 def storm_env(tmp_path):
     """The usual leak suppressions plus the toolkit's leaks the storm reaches."""
     env = dict(os.environ)
+    # Choosers store their settings; without a session bus that is a warning
+    # about the machine, not about a command.
+    env["GSETTINGS_BACKEND"] = "memory"
     options = env.get("LSAN_OPTIONS", "")
     if "suppressions=" not in options:
         return env
