@@ -31,22 +31,23 @@ const char *builder_name(GObject *obj)
     return static_cast<const char *>(g_object_get_data(obj, "gtk-builder-name"));
 }
 
-// Edits (insert, delete or replace one byte) that turn one text into the other.
+// Edits (insert, delete or replace one byte, or swap two neighbours) that
+// turn one text into the other.
 size_t edit_distance(std::string_view a, std::string_view b)
 {
-    std::vector<size_t> row(b.size() + 1);
+    std::vector<std::vector<size_t>> d(a.size() + 1, std::vector<size_t>(b.size() + 1));
+    for (size_t i = 0; i <= a.size(); i++)
+        d[i][0] = i;
     for (size_t j = 0; j <= b.size(); j++)
-        row[j] = j;
-    for (size_t i = 1; i <= a.size(); i++) {
-        size_t diagonal = row[0];
-        row[0] = i;
+        d[0][j] = j;
+    for (size_t i = 1; i <= a.size(); i++)
         for (size_t j = 1; j <= b.size(); j++) {
-            size_t above = row[j];
-            row[j] = std::min({above + 1, row[j - 1] + 1, diagonal + (a[i - 1] != b[j - 1])});
-            diagonal = above;
+            d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1,
+                                d[i - 1][j - 1] + (a[i - 1] != b[j - 1])});
+            if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
+                d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
         }
-    }
-    return row[b.size()];
+    return d[a.size()][b.size()];
 }
 
 // The id closest to a name, when it is close enough to be a slip of the
@@ -54,6 +55,10 @@ size_t edit_distance(std::string_view a, std::string_view b)
 // the first in byte order, so the answer never depends on hash order.
 std::string nearest_id(GtkBuilder *builder, std::string_view name)
 {
+    // Nobody slips that far on the keyboard; the search costs the square.
+    constexpr size_t longest_name = 64;
+    if (name.size() > longest_name)
+        return "";
     size_t limit = std::max<size_t>(1, name.size() / 3);
     std::string best;
     size_t best_distance = limit + 1;
