@@ -44,9 +44,10 @@ update_fn load_command_file(info *reader, const char *name, const char **reason)
     file_reader->in = fopen(name, "r");
     update_fn fn = update_ignore;
     if (file_reader->in == nullptr) {
-        // Interned: the texts are as few as the system's error messages,
-        // and the record that carries one is freed by another thread.
-        g_autofree char *text = g_strdup_printf("cannot open the command file: %s", g_strerror(errno));
+        // Interned, so that the record need not own it: there are no more
+        // such texts than the system has error messages.
+        g_autofree char *text =
+            g_strdup_printf("cannot open the command file: %s", g_strerror(errno));
         *reason = g_intern_string(text);
     } else {
         setvbuf(file_reader->in, nullptr, _IONBF, 0);

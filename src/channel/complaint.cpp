@@ -65,7 +65,8 @@ std::string nearest_id(GtkBuilder *builder, std::string_view name)
     GSList *objects = builder ? gtk_builder_get_objects(builder) : nullptr;
     for (GSList *o = objects; o != nullptr; o = o->next) {
         const char *id = builder_name(G_OBJECT(o->data));
-        if (id == nullptr || std::max(name.size(), strlen(id)) - std::min(name.size(), strlen(id)) > limit)
+        // Lengths further apart than the limit cannot come within it.
+        if (id == nullptr || name.size() > strlen(id) + limit || strlen(id) > name.size() + limit)
             continue;
         size_t d = edit_distance(name, id);
         if (d < best_distance || (d == best_distance && id < best)) {

@@ -180,14 +180,17 @@ constexpr tree_action tree_actions[] = {
      .when = [](const tree_command &c) {
          return c.has_a && streq(c.second(), "end") && no_rest(c);
      },
-     .then = [](tree_command &c) { tree_model_move_before(c.model, &c.a, nullptr); return true; }, .form = "ROW end"},
+     .then = [](tree_command &c) { tree_model_move_before(c.model, &c.a, nullptr); return true; },
+     .form = "ROW end"},
     {.action = "move_row",
      .when = [](const tree_command &c) {
          return c.has_a && c.has_b && no_rest(c) && same_level(c);
      },
-     .then = [](tree_command &c) { tree_model_move_before(c.model, &c.a, &c.b); return true; }, .form = "ROW ROW (siblings)"},
+     .then = [](tree_command &c) { tree_model_move_before(c.model, &c.a, &c.b); return true; },
+     .form = "ROW ROW (siblings)"},
     {.action = "remove_row", .when = row_alone,
-     .then = [](tree_command &c) { tree_model_remove(c.model, &c.a); return true; }, .form = "ROW"},
+     .then = [](tree_command &c) { tree_model_remove(c.model, &c.a); return true; },
+     .form = "ROW"},
     {.action = "clear", .when = no_first, .then = clear_store, .form = ""},
     {.action = "block", .when = [](const tree_command &c) { return !no_first(c); },
      .then = [](tree_command &c) {

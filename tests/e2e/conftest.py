@@ -37,6 +37,8 @@ def without_reasons(err, complete=True):
     lines = err.splitlines() if isinstance(err, str) else list(err)
     kept, in_complaint = [], False
     for n, line in enumerate(lines):
+        if line is None:
+            continue
         if line.startswith(("ignoring ", "missing model/ignoring ")):
             in_complaint = True
         if in_complaint:
@@ -49,7 +51,7 @@ def without_reasons(err, complete=True):
                     "no reason line after the complaint %r: %r" % (line, reason)
                 in_complaint = False
                 lines[n + 1] = None
-        elif line is not None:
+        else:
             kept.append(line)
     return kept
 
