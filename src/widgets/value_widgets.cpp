@@ -225,6 +225,9 @@ bool calendar_select_date(command_data *cmd)
     int year, month, day;
     if (!scan_exact(cmd->data, "%d-%d-%d %c", &year, &month, &day))
         return false;
+    // The calendar keeps no year before 0, and would report one as a huge number.
+    if (year < 0)
+        return refuse_because("there is no year %d", year);
     if (month < 1 || month > 12)
         return refuse_because("there is no month %d", month);
     if (day < 1 || day > days_in_month(year, month))
