@@ -100,6 +100,7 @@ def test_snapshot_into_missing_directory_is_silent(area_panel, tmp_path):
     area_panel.send("area:snapshot no/such/dir/area.svg", "area:bogus")
     area_panel.wait_stderr('ignoring GtkDrawingArea command "area:bogus"')
     assert area_panel.errors() == ['ignoring GtkDrawingArea command "area:bogus"']
+    area_panel.wait_for_reasons(1)
     assert area_panel.all_errors()[1].startswith("  GtkDrawingArea has no action 'bogus'; it knows: remove, line_to,")
     assert not (tmp_path / "no").exists()
 
