@@ -6,6 +6,7 @@
 #include <gtk/gtkunixprint.h>
 #include <cstdio>
 #include <cstddef>
+#include <iterator>
 #include <string>
 
 // Context of a reader or of a feedback callback.
@@ -32,6 +33,9 @@ struct command_data {
     char *buf;            // working copy of cmd, split in place (in the block)
     GType type;           // exact class of obj, or 0
     struct info *info;    // the reader's record (not owned)
+    // Why the reader itself refused the line (a command file that does not
+    // open); text that lives as long as the process, or null.
+    const char *reason = nullptr;
 };
 
 // Aborts with the out-of-memory report naming the function.
@@ -65,7 +69,6 @@ gboolean run_update(gpointer record);
 void update_nothing(command_data *);
 void update_main_quit(command_data *);
 void update_ignore(command_data *);
-void ignore_cmd(GType type, const char *line);
 update_fn dispatch_handler(GType type);
 // Queues a record for the GUI thread; records run in the order queued.
 void hand_over(command_data *record);
@@ -103,7 +106,8 @@ info *info_obj_new(FILE *out, GObject *obj, GObject *obj2);
 
 // Command files.
 bool remember_loading_file(const char *name);
-update_fn load_command_file(info *reader, const char *name);
+// The handler of a "load" line; a file that does not open gives its reason.
+update_fn load_command_file(info *reader, const char *name, const char **reason);
 
 // A file that a save writes: into a temporary file beside the target, or
 // straight into a target that is no regular file (a FIFO, a device). A
@@ -112,6 +116,8 @@ update_fn load_command_file(info *reader, const char *name);
 // removes its temporary file.
 struct saved_file {
     FILE *stream = nullptr;
+    int fd = -1;         // what the stream writes to
+    int error = 0;       // the first failure, as an errno value
     std::string target;  // the file written, symbolic links followed
     std::string temp;    // the temporary file, or empty when written directly
 
@@ -123,7 +129,8 @@ struct saved_file {
 };
 
 // Checks every write and the close, syncs, and puts the file in place of
-// its target; false when anything failed, and the target is then untouched.
+// its target; false when anything failed, with the reason in `error`, and
+// the target is then untouched.
 bool commit_saved_file(saved_file &file);
 
 // Session log.
@@ -138,9 +145,74 @@ long elapsed_usec(const struct timespec &start);
 constexpr size_t max_tabs_per_line = 1000;
 bool tabs_within_bound(const char *text);
 
+// The refusal path. A handler refuses by returning false, at most after
+// saying why; the complaint is written once, by the dispatcher, with a
+// reason line made from what the handlers left behind.
+
+// One row of an action table as the complaint names it: the keyword and
+// the form of its data ("" for none, null where nobody wrote it down).
+struct row_usage {
+    const char *action;
+    const char *form;
+};
+
+// A table of actions that tried the command in hand, so that the complaint
+// can name what it knows. Any row type with the fields action and form will do.
+struct tried_table {
+    const void *rows;
+    size_t count;
+    row_usage (*usage)(const void *rows, size_t index);
+};
+
+// What the handlers found out while they tried the command in hand.
+struct refusal {
+    char *reason = nullptr;  // the first reason a handler gave (g_free), or null
+    tried_table tables[4] = {};
+    size_t table_count = 0;
+};
+
+// The refusal of the command that runs now; null outside a command. Only
+// the GUI thread touches it.
+extern refusal *refusal_in_hand;
+
+// Remembers that a table tried the command in hand.
+template <typename Row, size_t N>
+void note_tried(const Row (&rows)[N])
+{
+    refusal *r = refusal_in_hand;
+    if (r == nullptr || r->table_count == std::size(r->tables))
+        return;
+    r->tables[r->table_count++] = {rows, N, [](const void *all, size_t i) {
+        const Row &row = static_cast<const Row *>(all)[i];
+        return row_usage{row.action, row.form};
+    }};
+}
+
+// Says why the command in hand is refused, where a handler knows more than
+// the form of its data; the first reason given stands. Always false, so a
+// handler refuses with `return refuse_because(...)`.
+bool refuse_because(const char *format, ...) G_GNUC_PRINTF(1, 2);
+
+// Text a widget may take: valid UTF-8. Anything else is refused with its
+// reason, since the toolkit only warns about it and then shows garbage.
+bool valid_text(const char *text);
+
+// The one complaint about a command that cannot be carried out, then on a
+// line of its own, indented, why; the prefix comes first ("" or "missing model/").
+void ignore_cmd(GType type, const char *line, const char *reason, const char *prefix = "");
+// Writes the complaint about a record with the reason its handlers found.
+void complain(command_data *cmd, const char *prefix = "");
+// Why no object has the record's name: the nearest id when one is close.
+bool refuse_unknown_name(command_data *cmd);
+
 // Data parsing helpers shared by every handler.
 // True when the data is empty or white space only (" %c" converts nothing).
 bool is_blank(const char *data);
+
+// A truth value: exactly one number, 0 or 1. A minus sign turns into a huge
+// number; read wider than an unsigned int, so that 4294967297 is refused
+// rather than wrapped round to 1.
+bool scan_truth(const char *data, unsigned *value);
 
 // Reads data with a scanf format that ends in " %c" and accepts it only when
 // exactly one conversion per target was made: trailing blanks pass, any

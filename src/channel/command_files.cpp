@@ -1,6 +1,7 @@
 // "load": the reader takes its commands from a file for a while.
 #include "channel/channel.h"
 
+#include <cerrno>
 #include <cstdlib>
 
 namespace {
@@ -21,7 +22,7 @@ bool remember_loading_file(const char *name)
 {
     if (name == nullptr) {
         if (loading_count == 0)
-            assumption_abort("remember_loading_file", __FILE_NAME__, __LINE__);
+            ASSUMPTION_ABORT();
         loading_files[loading_count--] = nullptr;
         return false;
     }
@@ -34,15 +35,21 @@ bool remember_loading_file(const char *name)
     return true;
 }
 
-update_fn load_command_file(info *reader, const char *name)
+update_fn load_command_file(info *reader, const char *name, const char **reason)
 {
     auto *file_reader = static_cast<info *>(malloc(sizeof(info)));
     if (file_reader == nullptr)
-        oom_abort("load_command_file", __FILE_NAME__, __LINE__);
+        OOM_ABORT();
     *file_reader = *reader;
     file_reader->in = fopen(name, "r");
     update_fn fn = update_ignore;
-    if (file_reader->in != nullptr) {
+    if (file_reader->in == nullptr) {
+        // Interned, so that the record need not own it: there are no more
+        // such texts than the system has error messages.
+        g_autofree char *text =
+            g_strdup_printf("cannot open the command file: %s", g_strerror(errno));
+        *reason = g_intern_string(text);
+    } else {
         setvbuf(file_reader->in, nullptr, _IONBF, 0);
         digest_cmd(file_reader);
         forget_input(file_reader->in);
@@ -54,7 +61,7 @@ update_fn load_command_file(info *reader, const char *name)
     // Queued behind the file's commands, so it runs after all of them.
     auto *release = static_cast<command_data *>(calloc(1, sizeof(command_data)));
     if (release == nullptr)
-        oom_abort("load_command_file", __FILE_NAME__, __LINE__);
+        OOM_ABORT();
     release->fn = release_file_reader;
     release->info = file_reader;
     hand_over(release);

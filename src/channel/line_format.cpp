@@ -97,7 +97,7 @@ void grow(char *&buf, size_t &capacity)
 {
     char *bigger = static_cast<char *>(realloc(buf, capacity * 2));
     if (bigger == nullptr)
-        oom_abort("read_buf", __FILE_NAME__, __LINE__);
+        OOM_ABORT();
     buf = bigger;
     capacity *= 2;
 }
@@ -257,6 +257,15 @@ split_positions split_command(char *line)
     line[p.action_end] = '\0';
     line[p.name_end] = '\0';
     return p;
+}
+
+bool scan_truth(const char *data, unsigned *value)
+{
+    unsigned long number;
+    if (!scan_exact(data, "%lu %c", &number) || number > 1)
+        return false;
+    *value = static_cast<unsigned>(number);
+    return true;
 }
 
 bool is_blank(const char *data)

@@ -7,6 +7,7 @@
 #include <clocale>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 int reader_depth = -1;
 
@@ -22,24 +23,25 @@ void assumption_abort(const char *fn, const char *file, int line)
     abort();
 }
 
-void ignore_cmd(GType type, const char *line)
-{
-    fprintf(stderr, "ignoring %s%scommand \"%s\"\n", type ? g_type_name(type) : "",
-            type ? " " : "", line);
-}
-
 void update_nothing(command_data *)
 {
 }
 
+// A line the reader could not take: a name that nobody has, or a command
+// file that does not open.
 void update_ignore(command_data *cmd)
 {
-    ignore_cmd(cmd->type, cmd->cmd);
+    if (cmd->reason != nullptr)
+        refuse_because("%s", cmd->reason);
+    else
+        refuse_unknown_name(cmd);
+    complain(cmd);
 }
 
 void update_main_quit(command_data *cmd)
 {
     if (!is_blank(cmd->data)) {
+        refuse_because("main_quit takes no data");
         update_widget(cmd);
         return;
     }
@@ -56,7 +58,7 @@ char *lc_numeric()
         return nullptr;
     char *saved = strdup(current);
     if (saved == nullptr)
-        oom_abort("lc_numeric", __FILE_NAME__, __LINE__);
+        OOM_ABORT();
     setlocale(LC_NUMERIC, "C");
     return saved;
 }
@@ -73,7 +75,7 @@ info *info_new_full(FILE *out, GObject *obj, GObject *obj2, const char *txt)
 {
     auto *ar = static_cast<info *>(malloc(sizeof(info)));
     if (ar == nullptr)
-        oom_abort("info_new_full", __FILE_NAME__, __LINE__);
+        OOM_ABORT();
     *ar = {.out = out, .in = nullptr, .log = nullptr, .builder = nullptr,
            .obj = obj, .obj2 = obj2, .txt = txt};
     return ar;
@@ -105,7 +107,7 @@ command_data *command_new(info *reader, const char *line, size_t len)
 {
     auto *record = static_cast<command_data *>(malloc(sizeof(command_data) + 2 * (len + 1)));
     if (record == nullptr)
-        oom_abort("command_new", __FILE_NAME__, __LINE__);
+        OOM_ABORT();
     *record = {.fn = nullptr, .obj = nullptr, .action = nullptr, .data = nullptr,
                .cmd = reinterpret_cast<char *>(record + 1), .buf = nullptr, .type = 0,
                .info = reader};
@@ -120,12 +122,20 @@ gboolean run_update(gpointer data)
 {
     auto *record = static_cast<command_data *>(data);
     char *saved = lc_numeric();
+    // Each command has its own refusal; a nested main loop (the print
+    // dialog's) runs commands inside another one's.
+    refusal why;
+    refusal *outer = std::exchange(refusal_in_hand, &why);
     // Text laid out with many tabs on one line costs the toolkit time that
     // grows with the square of their number, freezing the GUI.
-    if (!tabs_within_bound(record->data))
-        ignore_cmd(record->type, record->cmd);
-    else
+    if (!tabs_within_bound(record->data)) {
+        refuse_because("more than %zu tabs on one line of the data", max_tabs_per_line);
+        complain(record);
+    } else {
         record->fn(record);
+    }
+    refusal_in_hand = outer;
+    g_free(why.reason);
     release_command(record);
     lc_numeric_restore(saved);
     return FALSE;
@@ -155,7 +165,7 @@ void resolve_command(info *reader, command_data *record)
         return;
     }
     if (streq(record->action, "load") && *record->data && remember_loading_file(record->data)) {
-        record->fn = load_command_file(reader, record->data);
+        record->fn = load_command_file(reader, record->data, &record->reason);
         return;
     }
     record->obj = gtk_builder_get_object(reader->builder, name);
@@ -175,7 +185,7 @@ void *digest_cmd(info *reader)
     size_t capacity = 256;
     auto *line = static_cast<char *>(malloc(capacity));
     if (line == nullptr)
-        oom_abort("digest_cmd", __FILE_NAME__, __LINE__);
+        OOM_ABORT();
     while (!input_at_eof(reader->in) && !reader_stop_requested()) {
         if (reader_depth == 0)
             log_msg(reader->log, nullptr);
@@ -205,7 +215,7 @@ void *digest_cmd(info *reader)
             capacity = 256;
             line = static_cast<char *>(malloc(capacity));
             if (line == nullptr)
-                oom_abort("digest_cmd", __FILE_NAME__, __LINE__);
+                OOM_ABORT();
         }
     }
     free(line);

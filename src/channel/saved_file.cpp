@@ -45,6 +45,7 @@ bool follow_links(const char *name, std::string &path, struct stat &st, bool &ex
             path = joined.get();
         }
     }
+    errno = ELOOP;
     return false;
 }
 
@@ -67,39 +68,93 @@ int open_temporary(std::string &temp, const struct stat *old)
     return fd;
 }
 
+// The stream keeps no error of its own: feedback writers clear a stream's
+// error after reporting a line they could not send, which must not make a
+// failed save look complete. The first failure stays in the holder.
+ssize_t write_checked(void *cookie, const char *data, size_t size)
+{
+    auto *file = static_cast<saved_file *>(cookie);
+    for (size_t done = 0; done < size && file->error == 0;) {
+        ssize_t n = write(file->fd, data + done, size - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            file->error = n < 0 ? errno : EIO;
+        else
+            done += static_cast<size_t>(n);
+    }
+    return static_cast<ssize_t>(size);
+}
+
+int close_checked(void *cookie)
+{
+    auto *file = static_cast<saved_file *>(cookie);
+    // Some file systems report errors only at the close.
+    if (close(file->fd) != 0 && file->error == 0)
+        file->error = errno;
+    file->fd = -1;
+    return 0;
+}
+
+// Takes the descriptor over; null (the descriptor closed) when no stream
+// can be made.
+FILE *checked_stream(saved_file &file, int fd)
+{
+    file.fd = fd;
+    FILE *stream = fopencookie(&file, "w", {.read = nullptr, .write = write_checked,
+                                             .seek = nullptr, .close = close_checked});
+    if (stream == nullptr) {
+        file.error = errno;
+        close(fd);
+        file.fd = -1;
+    }
+    return stream;
+}
+
 }  // namespace
 
 saved_file::saved_file(const char *name)
 {
     struct stat st;
     bool exists;
-    if (name == nullptr || *name == '\0' || !follow_links(name, target, st, exists))
+    if (name == nullptr || *name == '\0') {
+        error = ENOENT;
         return;
+    }
+    if (!follow_links(name, target, st, exists)) {
+        error = errno;
+        return;
+    }
     // Devices, FIFOs and terminals have no content to keep and cannot be
     // replaced by renaming: they are written directly, as a plain open would.
     if (exists && !S_ISREG(st.st_mode)) {
-        stream = fopen(name, "w");
+        int direct = open(name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        if (direct < 0)
+            error = errno;
+        else
+            stream = checked_stream(*this, direct);
         return;
     }
     // A file that may not be written keeps its content, as under a plain
     // open, although the directory would let it be replaced.
-    if (exists && faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
+    if (exists && faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
+        error = errno;
         return;
+    }
     // A short fixed pattern: the target's own name may already be as long
     // as a name can be.
     gchar_ptr dir(g_path_get_dirname(target.c_str()));
     gchar_ptr pattern(g_build_filename(dir.get(), ".wirepanel-XXXXXX", nullptr));
     temp = pattern.get();
-    int fd = open_temporary(temp, exists ? &st : nullptr);
-    if (fd < 0) {
+    int made = open_temporary(temp, exists ? &st : nullptr);
+    if (made < 0) {
+        error = errno;
         temp.clear();
         return;
     }
-    stream = fdopen(fd, "w");
-    if (stream == nullptr) {
-        close(fd);
+    stream = checked_stream(*this, made);
+    if (stream == nullptr)
         discard();
-    }
 }
 
 saved_file::~saved_file()
@@ -120,16 +175,16 @@ bool commit_saved_file(saved_file &file)
 {
     if (file.stream == nullptr)
         return false;
-    bool written = fflush(file.stream) == 0 && !ferror(file.stream);
-    if (written && !file.temp.empty())
-        written = fsync(fileno(file.stream)) == 0;
-    // The close is checked too: some file systems report errors only there.
-    written = fclose(file.stream) == 0 && written;
+    fflush(file.stream);
+    if (file.error == 0 && !file.temp.empty() && fsync(file.fd) != 0)
+        file.error = errno;
+    fclose(file.stream);
     file.stream = nullptr;
-    if (written && !file.temp.empty())
-        written = rename(file.temp.c_str(), file.target.c_str()) == 0;
-    if (written)
+    if (file.error == 0 && !file.temp.empty() &&
+        rename(file.temp.c_str(), file.target.c_str()) != 0)
+        file.error = errno;
+    if (file.error == 0)
         file.temp.clear();
     file.discard();
-    return written;
+    return file.error == 0;
 }

@@ -51,9 +51,9 @@ void log_msg(FILE *log, const char *line)
         fprintf(log, "%10ld\t### (Idle) ###\n", elapsed_usec(log_start));
         pending_msg = strdup(line);
         if (pending_msg == nullptr)
-            oom_abort("log_msg", __FILE_NAME__, __LINE__);
+            OOM_ABORT();
     } else {
-        assumption_abort("log_msg", __FILE_NAME__, __LINE__);
+        ASSUMPTION_ABORT();
     }
     tell_log_failure(log);
     clock_gettime(CLOCK_MONOTONIC, &log_start);

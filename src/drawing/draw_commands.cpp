@@ -123,6 +123,8 @@ char *copy_behind(void *record, size_t size, const char *text)
 
 bool parse_show_text(const char *args, void **record)
 {
+    if (!valid_text(args))
+        return false;
     *record = new_record(0, strlen(args) + 1);
     copy_behind(*record, 0, args);
     return true;
@@ -151,6 +153,8 @@ bool parse_move_for(const char *args, void **record)
     if (anchor < 0)
         return false;
     const char *text = args + pos;
+    if (!valid_text(text))
+        return false;
     void *r = new_record(sizeof(move_for_args), strlen(text) + 1);
     *record = new (r) move_for_args{anchor, copy_behind(r, sizeof(move_for_args), text)};
     return true;
@@ -202,6 +206,8 @@ bool parse_font_face(const char *args, void **record)
     if (slant < 0 || weight < 0)
         return false;
     const char *family = args + pos;
+    if (!valid_text(family))
+        return false;
     void *r = new_record(sizeof(font_face_args), strlen(family) + 1);
     *record = new (r) font_face_args{slant, weight, copy_behind(r, sizeof(font_face_args), family)};
     return true;
@@ -241,39 +247,40 @@ struct draw_command {
     draw_op_kind kind;
     parse_fn parse;
     bool redraw;  // whether an appended operation paints and so needs a repaint
+    const char *form = nullptr;  // the data after the id, for the complaint
 };
 
 // Tried top to bottom: the first row whose keyword is the action and whose
 // arguments read wins, so "transform" falls back to its blank form.
 constexpr draw_command draw_commands[] = {
-    {.action = "line_to",         .kind = LINE_TO,         .parse = parse_numbers<point_args, 2>,     .redraw = false},
-    {.action = "rel_line_to",     .kind = REL_LINE_TO,     .parse = parse_numbers<point_args, 2>,     .redraw = false},
-    {.action = "move_to",         .kind = MOVE_TO,         .parse = parse_numbers<point_args, 2>,     .redraw = false},
-    {.action = "rel_move_to",     .kind = REL_MOVE_TO,     .parse = parse_numbers<point_args, 2>,     .redraw = false},
-    {.action = "arc",             .kind = ARC,             .parse = parse_arc,                        .redraw = false},
-    {.action = "arc_negative",    .kind = ARC_NEGATIVE,    .parse = parse_arc,                        .redraw = false},
-    {.action = "curve_to",        .kind = CURVE_TO,        .parse = parse_numbers<curve_args, 6>,     .redraw = false},
-    {.action = "rel_curve_to",    .kind = REL_CURVE_TO,    .parse = parse_numbers<curve_args, 6>,     .redraw = false},
-    {.action = "rectangle",       .kind = RECTANGLE,       .parse = parse_numbers<rectangle_args, 4>, .redraw = false},
-    {.action = "close_path",      .kind = CLOSE_PATH,      .parse = parse_blank,                      .redraw = false},
-    {.action = "show_text",       .kind = SHOW_TEXT,       .parse = parse_show_text,                  .redraw = true},
-    {.action = "rel_move_for",    .kind = REL_MOVE_FOR,    .parse = parse_move_for,                   .redraw = false},
-    {.action = "stroke",          .kind = STROKE,          .parse = parse_blank,                      .redraw = true},
-    {.action = "stroke_preserve", .kind = STROKE_PRESERVE, .parse = parse_blank,                      .redraw = true},
-    {.action = "fill",            .kind = FILL,            .parse = parse_blank,                      .redraw = true},
-    {.action = "fill_preserve",   .kind = FILL_PRESERVE,   .parse = parse_blank,                      .redraw = true},
-    {.action = "set_dash",        .kind = SET_DASH,        .parse = parse_dash,                       .redraw = false},
-    {.action = "set_font_face",   .kind = SET_FONT_FACE,   .parse = parse_font_face,                  .redraw = false},
-    {.action = "set_font_size",   .kind = SET_FONT_SIZE,   .parse = parse_numbers<size_args, 1>,      .redraw = false},
-    {.action = "set_line_cap",    .kind = SET_LINE_CAP,    .parse = parse_line_cap,                   .redraw = false},
-    {.action = "set_line_join",   .kind = SET_LINE_JOIN,   .parse = parse_line_join,                  .redraw = false},
-    {.action = "set_line_width",  .kind = SET_LINE_WIDTH,  .parse = parse_numbers<width_args, 1>,     .redraw = false},
-    {.action = "set_source_rgba", .kind = SET_SOURCE_RGBA, .parse = parse_rgba,                       .redraw = false},
-    {.action = "transform",       .kind = TRANSFORM,       .parse = parse_transform,                  .redraw = false},
-    {.action = "transform",       .kind = RESET_TRANSFORM, .parse = parse_blank,                      .redraw = false},
-    {.action = "translate",       .kind = TRANSFORM,       .parse = parse_translate,                  .redraw = false},
-    {.action = "scale",           .kind = TRANSFORM,       .parse = parse_scale,                      .redraw = false},
-    {.action = "rotate",          .kind = TRANSFORM,       .parse = parse_rotate,                     .redraw = false},
+    {.action = "line_to",         .kind = LINE_TO,         .parse = parse_numbers<point_args, 2>,     .redraw = false, .form = "ID X Y"},
+    {.action = "rel_line_to",     .kind = REL_LINE_TO,     .parse = parse_numbers<point_args, 2>,     .redraw = false, .form = "ID DX DY"},
+    {.action = "move_to",         .kind = MOVE_TO,         .parse = parse_numbers<point_args, 2>,     .redraw = false, .form = "ID X Y"},
+    {.action = "rel_move_to",     .kind = REL_MOVE_TO,     .parse = parse_numbers<point_args, 2>,     .redraw = false, .form = "ID DX DY"},
+    {.action = "arc",             .kind = ARC,             .parse = parse_arc,                        .redraw = false, .form = "ID X Y RADIUS ANGLE1 ANGLE2"},
+    {.action = "arc_negative",    .kind = ARC_NEGATIVE,    .parse = parse_arc,                        .redraw = false, .form = "ID X Y RADIUS ANGLE1 ANGLE2"},
+    {.action = "curve_to",        .kind = CURVE_TO,        .parse = parse_numbers<curve_args, 6>,     .redraw = false, .form = "ID X1 Y1 X2 Y2 X3 Y3"},
+    {.action = "rel_curve_to",    .kind = REL_CURVE_TO,    .parse = parse_numbers<curve_args, 6>,     .redraw = false, .form = "ID DX1 DY1 DX2 DY2 DX3 DY3"},
+    {.action = "rectangle",       .kind = RECTANGLE,       .parse = parse_numbers<rectangle_args, 4>, .redraw = false, .form = "ID X Y WIDTH HEIGHT"},
+    {.action = "close_path",      .kind = CLOSE_PATH,      .parse = parse_blank,                      .redraw = false, .form = "ID"},
+    {.action = "show_text",       .kind = SHOW_TEXT,       .parse = parse_show_text,                  .redraw = true, .form = "ID TEXT"},
+    {.action = "rel_move_for",    .kind = REL_MOVE_FOR,    .parse = parse_move_for,                   .redraw = false, .form = "ID c|e|n|ne|nw|s|se|sw|w TEXT"},
+    {.action = "stroke",          .kind = STROKE,          .parse = parse_blank,                      .redraw = true, .form = "ID"},
+    {.action = "stroke_preserve", .kind = STROKE_PRESERVE, .parse = parse_blank,                      .redraw = true, .form = "ID"},
+    {.action = "fill",            .kind = FILL,            .parse = parse_blank,                      .redraw = true, .form = "ID"},
+    {.action = "fill_preserve",   .kind = FILL_PRESERVE,   .parse = parse_blank,                      .redraw = true, .form = "ID"},
+    {.action = "set_dash",        .kind = SET_DASH,        .parse = parse_dash,                       .redraw = false, .form = "ID [LENGTH...]"},
+    {.action = "set_font_face",   .kind = SET_FONT_FACE,   .parse = parse_font_face,                  .redraw = false, .form = "ID normal|italic|oblique normal|bold FAMILY"},
+    {.action = "set_font_size",   .kind = SET_FONT_SIZE,   .parse = parse_numbers<size_args, 1>,      .redraw = false, .form = "ID SIZE"},
+    {.action = "set_line_cap",    .kind = SET_LINE_CAP,    .parse = parse_line_cap,                   .redraw = false, .form = "ID butt|round|square"},
+    {.action = "set_line_join",   .kind = SET_LINE_JOIN,   .parse = parse_line_join,                  .redraw = false, .form = "ID miter|round|bevel"},
+    {.action = "set_line_width",  .kind = SET_LINE_WIDTH,  .parse = parse_numbers<width_args, 1>,     .redraw = false, .form = "ID WIDTH"},
+    {.action = "set_source_rgba", .kind = SET_SOURCE_RGBA, .parse = parse_rgba,                       .redraw = false, .form = "ID COLOR"},
+    {.action = "transform",       .kind = TRANSFORM,       .parse = parse_transform,                  .redraw = false, .form = "ID XX YX XY YY X0 Y0"},
+    {.action = "transform",       .kind = RESET_TRANSFORM, .parse = parse_blank,                      .redraw = false, .form = "ID"},
+    {.action = "translate",       .kind = TRANSFORM,       .parse = parse_translate,                  .redraw = false, .form = "ID DX DY"},
+    {.action = "scale",           .kind = TRANSFORM,       .parse = parse_scale,                      .redraw = false, .form = "ID SX SY"},
+    {.action = "rotate",          .kind = TRANSFORM,       .parse = parse_rotate,                     .redraw = false, .form = "ID ANGLE"},
 };
 
 // Reads the id prefix into the operation; the position where the arguments
@@ -313,6 +320,7 @@ bool drawable_number(double v)
 
 int set_draw_op(draw_op *op, const char *action, const char *data)
 {
+    note_tried(draw_commands);
     int pos = data != nullptr ? read_id_prefix(op, data) : -1;
     if (pos < 0)
         return 0;

@@ -160,6 +160,8 @@ gboolean redraw_drawing_area(gpointer widget)
 
 void update_drawing_area(command_data *cmd)
 {
+    static constexpr row_usage remove_action[] = {{.action = "remove", .form = "ID"}};
+    note_tried(remove_action);
     auto *widget = GTK_WIDGET(cmd->obj);
     int result = streq(cmd->action, "remove") ? remove_draw_ops(widget, cmd->data)
                                               : ins_draw_op(widget, cmd->action, cmd->data);

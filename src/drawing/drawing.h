@@ -7,4 +7,4 @@ void update_drawing_area(command_data *cmd);
 // Wired to a drawing area's "draw".
 gboolean replay_draw_ops(GtkWidget *widget, cairo_t *cr, gpointer unused);
 // The generic "snapshot" action.
-void take_snapshot(command_data *cmd);
+bool take_snapshot(command_data *cmd);

@@ -3,6 +3,7 @@
 #include <cairo-pdf.h>
 #include <cairo-ps.h>
 #include <cairo-svg.h>
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -64,22 +65,51 @@ bool has_suffix(const char *text, const char *suffix)
     return d >= 0 && strcmp(text + d, suffix) == 0;
 }
 
+namespace {
+
+// The largest widget a snapshot draws; the toolkit paints through image
+// surfaces of that size on the way.
+constexpr int max_snapshot_size = 16384;
+
+// A widget whose size changed since the last frame has not been laid out
+// again yet, and drawing it then breaks the toolkit's own rule: it is given
+// its place once more now, at least at its minimum size.
+bool ensure_allocated(GtkWidget *widget)
+{
+    GtkRequisition minimum;
+    GtkAllocation allocation;
+    gtk_widget_get_preferred_size(widget, &minimum, nullptr);
+    gtk_widget_get_allocation(widget, &allocation);
+    allocation.width = std::max(allocation.width, minimum.width);
+    allocation.height = std::max(allocation.height, minimum.height);
+    if (allocation.width > max_snapshot_size || allocation.height > max_snapshot_size)
+        return refuse_because("the widget is larger than %d pixels", max_snapshot_size);
+    gtk_widget_size_allocate(widget, &allocation);
+    return true;
+}
+
+} // namespace
+
 // A file that cannot be created or written completely is refused, and a
 // file of that name that was there before stays as it was.
-void take_snapshot(command_data *cmd)
+bool take_snapshot(command_data *cmd)
 {
-    if (!GTK_IS_WIDGET(cmd->obj) || !gtk_widget_is_drawable(GTK_WIDGET(cmd->obj))) {
-        ignore_cmd(cmd->type, cmd->cmd);
-        return;
-    }
+    auto *widget = GTK_WIDGET(cmd->obj);
+    if (!gtk_widget_is_drawable(widget))
+        return refuse_because("the widget is not shown");
     for (const snapshot_format &format : snapshot_formats) {
         if (!has_suffix(cmd->data, format.suffix))
             continue;
+        if (!ensure_allocated(widget))
+            return false;
         saved_file file(cmd->data);
-        if (file.stream == nullptr || !draw_into(GTK_WIDGET(cmd->obj), format, file.stream) ||
-            !commit_saved_file(file))
-            ignore_cmd(cmd->type, cmd->cmd);
-        return;
+        if (file.stream == nullptr)
+            return refuse_because("cannot open the file: %s", g_strerror(file.error));
+        if (!draw_into(widget, format, file.stream) && file.error == 0)
+            return refuse_because("cairo could not draw the widget");
+        if (!commit_saved_file(file))
+            return refuse_because("cannot write the file: %s", g_strerror(file.error));
+        return true;
     }
-    ignore_cmd(cmd->type, cmd->cmd);
+    return false;
 }

@@ -9,7 +9,7 @@ void push_handler_id(gpointer instance, gulong id)
 {
     auto *record = static_cast<handler_record *>(malloc(sizeof(handler_record)));
     if (record == nullptr)
-        oom_abort("push_handler_id", __FILE_NAME__, __LINE__);
+        OOM_ABORT();
     *record = {.id = static_cast<guint32>(id), .blocked = false,
                .next = static_cast<handler_record *>(
                    g_object_get_data(G_OBJECT(instance), "signal-id"))};

@@ -5,6 +5,7 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <libxml/parser.h>
 #include <pthread.h>
@@ -96,8 +97,9 @@ int main(int argc, char **argv)
     prepare_reader_wakeup();
     attach_command_queue();
     pthread_t reader_thread;
-    if (pthread_create(&reader_thread, nullptr, reader_main, &reader) != 0)
-        oom_abort("main", __FILE_NAME__, __LINE__);
+    int started = pthread_create(&reader_thread, nullptr, reader_main, &reader);
+    if (started != 0)
+        exit_with_message(1, stderr, "starting the command reader: %s\n", strerror(started));
 
     GtkWindow *window = find_main_window(builder);
     prepare_widgets(builder, opt.ui_file, out);

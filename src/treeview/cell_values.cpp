@@ -169,18 +169,32 @@ bool row_walk_within_bound(GtkTreeModel *model, GtkTreePath *path)
 }
 
 bool set_cell_from_text(GtkTreeModel *model, GtkTreeIter *iter, const char *path_text,
-                        int column, const char *text)
+                        int column, const char *text, const char **why)
 {
+    const char *unused;
+    const char *&reason = why != nullptr ? *why : unused;
     GType type = gtk_tree_model_get_column_type(model, column);
     tree_path_ptr path = path_from_text(path_text);
-    if (!path || !path_fits_model(model, path.get()) || !path_within_bounds(path.get())
-        || !row_walk_within_bound(model, path.get()))
+    if (!path || !path_fits_model(model, path.get())) {
+        reason = "the path names no row this store can have";
         return false;
+    }
+    if (!path_within_bounds(path.get()) || !row_walk_within_bound(model, path.get())) {
+        reason = "the path lies beyond the rows a set may make";
+        return false;
+    }
+    // A text column shows its text, which must be UTF-8.
+    if (G_TYPE_FUNDAMENTAL(type) == G_TYPE_STRING && text != nullptr &&
+        !g_utf8_validate(text, -1, nullptr)) {
+        reason = "the text is not valid UTF-8";
+        return false;
+    }
     value_holder cell;
     // The text is converted before any row is made, so a bad number never
     // leaves empty rows behind.
     switch (value_from_text(type, text, &cell.value)) {
     case conversion::refused:
+        reason = "the value is no number of the column's type";
         return false;
     case conversion::unsupported:
         fprintf(stderr, "column %d: %s not implemented\n", column, g_type_name(type));

@@ -64,7 +64,7 @@ void send_tree_cell(line_writer writer, const char *path_text, GtkTreeIter *iter
     GType type = gtk_tree_model_get_column_type(model, column);
     const cell_format *row = format_of(type);
     if (row == nullptr) {
-        fprintf(stderr, "column %d not implemented: %s\n", column,
+        fprintf(stderr, "column %d: %s not implemented\n", column,
                 g_type_name(G_VALUE_TYPE(&cell.value)));
         return;
     }

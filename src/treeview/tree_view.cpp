@@ -6,6 +6,7 @@
 #include "widgets/widgets.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -44,6 +45,7 @@ struct tree_action {
     // False when the action cannot be carried out after all (a file that
     // cannot be written); the command then goes on to the generic handler.
     bool (*then)(tree_command &);
+    const char *form = nullptr;  // the form of the data, for the complaint
 };
 
 bool no_first(const tree_command &c) { return !c.words.first; }
@@ -65,8 +67,9 @@ bool same_level(const tree_command &c)
 bool set_cell(tree_command &c)
 {
     GtkTreeIter iter;
-    if (!set_cell_from_text(c.model, &iter, c.first(), static_cast<int>(c.column), c.rest()))
-        ignore_cmd(c.cmd->type, c.cmd->cmd);
+    const char *why = nullptr;
+    if (!set_cell_from_text(c.model, &iter, c.first(), static_cast<int>(c.column), c.rest(), &why))
+        return refuse_because("%s", why);
     return true;
 }
 
@@ -120,11 +123,13 @@ bool save_model(tree_command &c)
 {
     saved_file file(c.first());
     if (file.stream == nullptr)
-        return false;
+        return refuse_because("cannot open the file: %s", g_strerror(file.error));
     info record = {.out = file.stream, .in = nullptr, .log = nullptr, .builder = nullptr,
                    .obj = G_OBJECT(c.view), .obj2 = G_OBJECT(c.model), .txt = nullptr};
     gtk_tree_model_foreach(c.model, save_tree_row, &record);
-    return commit_saved_file(file);
+    if (!commit_saved_file(file))
+        return refuse_because("cannot write the file: %s", g_strerror(file.error));
+    return true;
 }
 
 // Tried top to bottom; the first row whose action and condition hold runs.
@@ -134,30 +139,30 @@ constexpr tree_action tree_actions[] = {
          return c.column >= 0 && c.column < gtk_tree_model_get_n_columns(c.model) &&
                 is_path_string(c.first());
      },
-     .then = set_cell},
+     .then = set_cell, .form = "PATH COLUMN VALUE"},
     {.action = "scroll",
      .when = [](const tree_command &c) {
          return c.has_a && is_path_string(c.second()) && no_rest(c);
      },
-     .then = scroll_to_cell},
+     .then = scroll_to_cell, .form = "ROW COLUMN"},
     {.action = "expand", .when = row_alone,
-     .then = [](tree_command &c) { return expand_row(c, false); }},
+     .then = [](tree_command &c) { return expand_row(c, false); }, .form = "ROW"},
     {.action = "expand_all", .when = row_alone,
-     .then = [](tree_command &c) { return expand_row(c, true); }},
+     .then = [](tree_command &c) { return expand_row(c, true); }, .form = "ROW"},
     {.action = "expand_all", .when = no_first,
-     .then = [](tree_command &c) { gtk_tree_view_expand_all(c.view); return true; }},
-    {.action = "collapse", .when = row_alone, .then = collapse_row},
+     .then = [](tree_command &c) { gtk_tree_view_expand_all(c.view); return true; }, .form = ""},
+    {.action = "collapse", .when = row_alone, .then = collapse_row, .form = "ROW"},
     {.action = "collapse", .when = no_first,
-     .then = [](tree_command &c) { gtk_tree_view_collapse_all(c.view); return true; }},
-    {.action = "set_cursor", .when = row_alone, .then = set_cursor},
-    {.action = "set_cursor", .when = no_first, .then = clear_cursor},
+     .then = [](tree_command &c) { gtk_tree_view_collapse_all(c.view); return true; }, .form = ""},
+    {.action = "set_cursor", .when = row_alone, .then = set_cursor, .form = "ROW"},
+    {.action = "set_cursor", .when = no_first, .then = clear_cursor, .form = ""},
     {.action = "insert_row",
      .when = [](const tree_command &c) { return streq(c.first(), "end") && no_second(c); },
      .then = [](tree_command &c) {
          GtkTreeIter row;
          tree_model_insert_before(c.model, &row, nullptr, nullptr);
          return true;
-     }},
+     }, .form = "end"},
     {.action = "insert_row",
      .when = [](const tree_command &c) {
          return c.has_a && streq(c.second(), "as_child") && no_rest(c);
@@ -166,34 +171,36 @@ constexpr tree_action tree_actions[] = {
          GtkTreeIter row;
          tree_model_insert_after(c.model, &row, &c.a, nullptr);
          return true;
-     }},
+     }, .form = "ROW as_child"},
     {.action = "insert_row", .when = row_alone,
      .then = [](tree_command &c) {
          GtkTreeIter row;
          tree_model_insert_before(c.model, &row, nullptr, &c.a);
          return true;
-     }},
+     }, .form = "ROW"},
     {.action = "move_row",
      .when = [](const tree_command &c) {
          return c.has_a && streq(c.second(), "end") && no_rest(c);
      },
-     .then = [](tree_command &c) { tree_model_move_before(c.model, &c.a, nullptr); return true; }},
+     .then = [](tree_command &c) { tree_model_move_before(c.model, &c.a, nullptr); return true; },
+     .form = "ROW end"},
     {.action = "move_row",
      .when = [](const tree_command &c) {
          return c.has_a && c.has_b && no_rest(c) && same_level(c);
      },
-     .then = [](tree_command &c) { tree_model_move_before(c.model, &c.a, &c.b); return true; }},
+     .then = [](tree_command &c) { tree_model_move_before(c.model, &c.a, &c.b); return true; },
+     .form = "ROW ROW (siblings)"},
     {.action = "remove_row", .when = row_alone,
-     .then = [](tree_command &c) { tree_model_remove(c.model, &c.a); return true; }},
-    {.action = "clear", .when = no_first, .then = clear_store},
+     .then = [](tree_command &c) { tree_model_remove(c.model, &c.a); return true; },
+     .form = "ROW"},
+    {.action = "clear", .when = no_first, .then = clear_store, .form = ""},
     {.action = "block", .when = [](const tree_command &c) { return !no_first(c); },
      .then = [](tree_command &c) {
          // The selection carries the handlers that send selection feedback.
-         set_handlers_blocked(c.cmd, G_OBJECT(c.selection));
-         return true;
-     }},
+         return set_handlers_blocked(c.cmd, G_OBJECT(c.selection));
+     }, .form = "0|1"},
     {.action = "save", .when = [](const tree_command &c) { return !no_first(c); },
-     .then = save_model},
+     .then = save_model, .form = "FILE"},
 };
 
 constexpr std::string_view separators = " \t\n";
@@ -224,11 +231,8 @@ bool find_row(GtkTreeModel *model, const char *text, GtkTreeIter *iter)
 
 void refuse_missing_model(command_data *cmd)
 {
-    // One line on standard error even when the reader complains meanwhile.
-    flockfile(stderr);
-    fputs("missing model/", stderr);
-    ignore_cmd(cmd->type, cmd->cmd);
-    funlockfile(stderr);
+    refuse_because("the tree view has no list store or tree store");
+    complain(cmd, "missing model/");
 }
 
 }  // namespace
@@ -273,6 +277,7 @@ void update_tree_view(command_data *cmd)
     c.has_b = find_row(model, c.second(), &c.b);
     if (is_path_string(c.second()))
         c.column = strtol(c.second(), nullptr, 10);
+    note_tried(tree_actions);
     for (const tree_action &row : tree_actions) {
         if (!streq(cmd->action, row.action) || !row.when(c))
             continue;

@@ -61,9 +61,9 @@ constexpr long max_row_walk = 1L << 30;
 bool row_walk_within_bound(GtkTreeModel *model, GtkTreePath *path);
 
 // Cell values: false when the text does not fit the column or the path can
-// name no row of the model; nothing is created then.
+// name no row of the model; nothing is created then, and why tells why.
 bool set_cell_from_text(GtkTreeModel *model, GtkTreeIter *iter, const char *path_text,
-                        int column, const char *text);
+                        int column, const char *text, const char **why = nullptr);
 // Creates every missing row up to the path; false when the path can name no
 // row of this model (empty, or deeper than one level in a list store).
 bool ensure_tree_row(GtkTreeModel *model, GtkTreePath *path, GtkTreeIter *iter);

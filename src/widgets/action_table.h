@@ -5,17 +5,22 @@
 #include <cmath>
 #include <cstddef>
 
-// One row of a class handler's table: a keyword and the code that carries
-// it out, which answers false when the data does not fit this row.
+// One row of a class handler's table: a keyword, the code that carries it
+// out, which answers false when it cannot (the data does not fit this row,
+// or the widget cannot take it now: then it may say why with
+// refuse_because), and the form of its data, for the complaint's reason.
+// Forms name each number or word in capitals, "" is no data at all.
 struct action_row {
     const char *action;
     bool (*run)(command_data *cmd);
+    const char *form = nullptr;
 };
 
 // Tries the rows in order; true when one of them took the command.
 template <std::size_t N>
 bool run_first_action(command_data *cmd, const action_row (&table)[N])
 {
+    note_tried(table);
     for (const action_row &row : table)
         if (streq(cmd->action, row.action) && row.run(cmd))
             return true;
@@ -28,18 +33,6 @@ void run_actions(command_data *cmd, const action_row (&table)[N])
 {
     if (!run_first_action(cmd, table))
         update_widget(cmd);
-}
-
-// A truth value: exactly one number, 0 or 1. A minus sign turns into a huge
-// number; read wider than an unsigned int, so that 4294967297 is refused
-// rather than wrapped round to 1.
-inline bool scan_truth(const char *data, unsigned *value)
-{
-    unsigned long number;
-    if (!scan_exact(data, "%lu %c", &number) || number > 1)
-        return false;
-    *value = static_cast<unsigned>(number);
-    return true;
 }
 
 // Floating-point data whose every number is finite: "nan" or "inf" would

@@ -9,15 +9,15 @@ bool color_button_set_color(command_data *cmd);
 bool font_button_set_font_name(command_data *cmd);
 
 constexpr action_row file_chooser_button_actions[] = {
-    {.action = "set_filename", .run = file_button_set_filename},
+    {.action = "set_filename", .run = file_button_set_filename, .form = "FILE"},
 };
 
 constexpr action_row color_button_actions[] = {
-    {.action = "set_color", .run = color_button_set_color},
+    {.action = "set_color", .run = color_button_set_color, .form = "COLOR"},
 };
 
 constexpr action_row font_button_actions[] = {
-    {.action = "set_font_name", .run = font_button_set_font_name},
+    {.action = "set_font_name", .run = font_button_set_font_name, .form = "FONT (size at most 1000)"},
 };
 
 bool file_button_set_filename(command_data *cmd)
@@ -36,10 +36,19 @@ bool color_button_set_color(command_data *cmd)
     return true;
 }
 
+// Pango takes any size, but the chooser's preview of a huge font is taller
+// than any window and the font renderer gives up on it.
+constexpr int max_font_size = 1000;
+
 // The font chooser interface does what the deprecated
 // gtk_font_button_set_font_name does, without the deprecation.
 bool font_button_set_font_name(command_data *cmd)
 {
+    if (!valid_text(cmd->data))
+        return false;
+    g_autoptr(PangoFontDescription) font = pango_font_description_from_string(cmd->data);
+    if (pango_font_description_get_size(font) / PANGO_SCALE > max_font_size)
+        return refuse_because("font sizes above %d are refused", max_font_size);
     gtk_font_chooser_set_font(GTK_FONT_CHOOSER(cmd->obj), cmd->data);
     return true;
 }

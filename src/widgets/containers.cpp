@@ -15,23 +15,23 @@ bool hscroll_to_range(command_data *cmd);
 bool vscroll_to_range(command_data *cmd);
 
 constexpr action_row notebook_actions[] = {
-    {.action = "set_current_page", .run = notebook_set_current_page},
+    {.action = "set_current_page", .run = notebook_set_current_page, .form = "PAGE (counted from 0)"},
 };
 
 constexpr action_row expander_actions[] = {
-    {.action = "set_expanded", .run = expander_set_expanded},
-    {.action = "set_label", .run = expander_set_label},
+    {.action = "set_expanded", .run = expander_set_expanded, .form = "0|1"},
+    {.action = "set_label", .run = expander_set_label, .form = "TEXT"},
 };
 
 constexpr action_row frame_actions[] = {
-    {.action = "set_label", .run = frame_set_label},
+    {.action = "set_label", .run = frame_set_label, .form = "TEXT"},
 };
 
 constexpr action_row scrolled_window_actions[] = {
-    {.action = "hscroll", .run = hscroll},
-    {.action = "vscroll", .run = vscroll},
-    {.action = "hscroll_to_range", .run = hscroll_to_range},
-    {.action = "vscroll_to_range", .run = vscroll_to_range},
+    {.action = "hscroll", .run = hscroll, .form = "VALUE"},
+    {.action = "vscroll", .run = vscroll, .form = "VALUE"},
+    {.action = "hscroll_to_range", .run = hscroll_to_range, .form = "LOWER UPPER"},
+    {.action = "vscroll_to_range", .run = vscroll_to_range, .form = "LOWER UPPER"},
 };
 
 // Only an existing page: the toolkit's "-1 for the last page" is refused.
@@ -39,9 +39,11 @@ bool notebook_set_current_page(command_data *cmd)
 {
     int page;
     GtkNotebook *notebook = GTK_NOTEBOOK(cmd->obj);
-    if (!scan_exact(cmd->data, "%d %c", &page) || page < 0 ||
-        page >= gtk_notebook_get_n_pages(notebook))
+    if (!scan_exact(cmd->data, "%d %c", &page))
         return false;
+    if (page < 0 || page >= gtk_notebook_get_n_pages(notebook))
+        return refuse_because("no page %d: the notebook has %d", page,
+                              gtk_notebook_get_n_pages(notebook));
     gtk_notebook_set_current_page(notebook, page);
     return true;
 }
@@ -57,12 +59,16 @@ bool expander_set_expanded(command_data *cmd)
 
 bool expander_set_label(command_data *cmd)
 {
+    if (!valid_text(cmd->data))
+        return false;
     gtk_expander_set_label(GTK_EXPANDER(cmd->obj), cmd->data);
     return true;
 }
 
 bool frame_set_label(command_data *cmd)
 {
+    if (!valid_text(cmd->data))
+        return false;
     gtk_frame_set_label(GTK_FRAME(cmd->obj), cmd->data);
     return true;
 }

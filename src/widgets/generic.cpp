@@ -1,37 +1,38 @@
 // The actions that every widget knows, whatever its class; an action that
 // nobody knows ends here with the one complaint.
-#include "widgets/widgets.h"
+#include "widgets/action_table.h"
 #include "drawing/drawing.h"
 #include "feedback/feedback.h"
 
 namespace {
 
-void do_block(command_data *cmd);
-void do_set_sensitive(command_data *cmd);
-void do_set_visible(command_data *cmd);
-void do_set_tooltip_text(command_data *cmd);
-void do_grab_focus(command_data *cmd);
-void do_set_size_request(command_data *cmd);
-void do_force(command_data *cmd);
-void do_ping(command_data *cmd);
-
-struct generic_action {
-    const char *action;
-    void (*run)(command_data *cmd);
-};
+bool do_block(command_data *cmd);
+bool do_set_sensitive(command_data *cmd);
+bool do_set_visible(command_data *cmd);
+bool do_set_tooltip_text(command_data *cmd);
+bool do_grab_focus(command_data *cmd);
+bool do_set_size_request(command_data *cmd);
+bool do_force(command_data *cmd);
+bool do_ping(command_data *cmd);
 
 // Tried top to bottom; the first equal keyword decides.
-constexpr generic_action generic_actions[] = {
-    {.action = "block", .run = do_block},
-    {.action = "set_sensitive", .run = do_set_sensitive},
-    {.action = "set_visible", .run = do_set_visible},
-    {.action = "set_tooltip_text", .run = do_set_tooltip_text},
-    {.action = "grab_focus", .run = do_grab_focus},
-    {.action = "set_size_request", .run = do_set_size_request},
-    {.action = "style", .run = update_widget_style},
-    {.action = "force", .run = do_force},
-    {.action = "ping", .run = do_ping},
-    {.action = "snapshot", .run = take_snapshot},
+constexpr action_row widget_actions[] = {
+    {.action = "block", .run = do_block, .form = "0|1"},
+    {.action = "set_sensitive", .run = do_set_sensitive, .form = "0|1"},
+    {.action = "set_visible", .run = do_set_visible, .form = "0|1"},
+    {.action = "set_tooltip_text", .run = do_set_tooltip_text, .form = "TEXT"},
+    {.action = "grab_focus", .run = do_grab_focus, .form = ""},
+    {.action = "set_size_request", .run = do_set_size_request,
+     .form = "[WIDTH HEIGHT] (each -1 to 16384)"},
+    {.action = "style", .run = update_widget_style, .form = "CSS"},
+    {.action = "force", .run = do_force, .form = ""},
+    {.action = "ping", .run = do_ping, .form = ""},
+    {.action = "snapshot", .run = take_snapshot, .form = "FILE.svg|.pdf|.ps|.eps|.epsf"},
+};
+
+// What an object that is not a widget (a store, an adjustment) knows.
+constexpr action_row object_actions[] = {
+    {.action = "block", .run = do_block, .form = "0|1"},
 };
 
 // What "force" writes for the classes whose user operation has no
@@ -123,119 +124,109 @@ void watch_activation(GtkWidget *widget)
     }
 }
 
-void refuse(command_data *cmd)
+bool do_block(command_data *cmd)
 {
-    ignore_cmd(cmd->type, cmd->cmd);
+    return set_handlers_blocked(cmd, cmd->obj);
 }
 
-// A truth value: exactly one number, 0 or 1. Read wider than an unsigned
-// int, so that 4294967296 is refused rather than wrapped round to 0.
-bool scan_truth(const char *data, unsigned *value)
+bool do_set_sensitive(command_data *cmd)
 {
-    unsigned long number;
-    if (!scan_exact(data, "%lu %c", &number) || number > 1)
+    unsigned value;
+    if (!scan_truth(cmd->data, &value))
         return false;
-    *value = static_cast<unsigned>(number);
+    gtk_widget_set_sensitive(GTK_WIDGET(cmd->obj), value);
     return true;
 }
 
-void do_block(command_data *cmd)
-{
-    set_handlers_blocked(cmd, cmd->obj);
-}
-
-void do_set_sensitive(command_data *cmd)
+bool do_set_visible(command_data *cmd)
 {
     unsigned value;
-    if (!GTK_IS_WIDGET(cmd->obj) || !scan_truth(cmd->data, &value))
-        return refuse(cmd);
-    gtk_widget_set_sensitive(GTK_WIDGET(cmd->obj), value);
-}
-
-void do_set_visible(command_data *cmd)
-{
-    unsigned value;
-    if (!GTK_IS_WIDGET(cmd->obj) || !scan_truth(cmd->data, &value))
-        return refuse(cmd);
+    if (!scan_truth(cmd->data, &value))
+        return false;
     gtk_widget_set_visible(GTK_WIDGET(cmd->obj), value);
+    return true;
 }
 
-void do_set_tooltip_text(command_data *cmd)
+bool do_set_tooltip_text(command_data *cmd)
 {
-    if (!GTK_IS_WIDGET(cmd->obj))
-        return refuse(cmd);
+    if (!valid_text(cmd->data))
+        return false;
     gtk_widget_set_tooltip_text(GTK_WIDGET(cmd->obj), cmd->data ? cmd->data : "");
+    return true;
 }
 
-void do_grab_focus(command_data *cmd)
+bool do_grab_focus(command_data *cmd)
 {
-    if (!GTK_IS_WIDGET(cmd->obj) || !is_blank(cmd->data) ||
-        !gtk_widget_get_can_focus(GTK_WIDGET(cmd->obj)))
-        return refuse(cmd);
+    if (!is_blank(cmd->data))
+        return false;
+    if (!gtk_widget_get_can_focus(GTK_WIDGET(cmd->obj)))
+        return refuse_because("the widget cannot take the focus");
     gtk_widget_grab_focus(GTK_WIDGET(cmd->obj));
+    return true;
 }
 
-void do_set_size_request(command_data *cmd)
+bool do_set_size_request(command_data *cmd)
 {
     int width, height;
-    if (!GTK_IS_WIDGET(cmd->obj))
-        return refuse(cmd);
-    if (scan_exact(cmd->data, "%d %d %c", &width, &height) && width <= max_widget_size &&
-        height <= max_widget_size)
+    // -1 keeps the natural size; the toolkit rejects anything below it.
+    if (scan_exact(cmd->data, "%d %d %c", &width, &height) && width >= -1 && height >= -1 &&
+        width <= max_widget_size && height <= max_widget_size)
         gtk_widget_set_size_request(GTK_WIDGET(cmd->obj), width, height);
     else if (is_blank(cmd->data))
         gtk_widget_set_size_request(GTK_WIDGET(cmd->obj), -1, -1);
     else
-        refuse(cmd);
+        return false;
+    return true;
 }
 
-void do_force(command_data *cmd)
+bool do_force(command_data *cmd)
 {
-    if (!GTK_IS_WIDGET(cmd->obj) || !is_blank(cmd->data))
-        return refuse(cmd);
+    if (!is_blank(cmd->data))
+        return false;
     GtkWidget *widget = GTK_WIDGET(cmd->obj);
     for (const forced_feedback &row : forced_feedbacks) {
         if (G_TYPE_CHECK_INSTANCE_TYPE(widget, row.type())) {
             cmd->info->txt = row.tag;
             row.send(widget, cmd->info);
-            return;
+            return true;
         }
     }
     watch_activation(widget);
     if (!gtk_widget_activate(widget))
-        refuse(cmd);
+        return refuse_because("%s has no activation to force", G_OBJECT_TYPE_NAME(widget));
+    return true;
 }
 
-void do_ping(command_data *cmd)
+bool do_ping(command_data *cmd)
 {
-    if (!GTK_IS_WIDGET(cmd->obj) || !is_blank(cmd->data))
-        return refuse(cmd);
+    if (!is_blank(cmd->data))
+        return false;
     cmd->info->txt = "ping";
     send_tag_only(cmd->obj, cmd->info);
+    return true;
 }
 
 }  // namespace
 
+// The last handler of every command: the actions that any widget (or any
+// object) knows, and else the complaint.
 void update_widget(command_data *cmd)
 {
-    for (const generic_action &row : generic_actions) {
-        if (streq(cmd->action, row.action)) {
-            row.run(cmd);
-            return;
-        }
-    }
-    refuse(cmd);
+    bool taken = GTK_IS_WIDGET(cmd->obj) ? run_first_action(cmd, widget_actions)
+                                         : run_first_action(cmd, object_actions);
+    if (!taken)
+        complain(cmd);
 }
 
 // Blocks or unblocks the target's recorded handlers at most once each, so
 // one "block 0" undoes any number of "block 1".
-void set_handlers_blocked(command_data *cmd, GObject *target)
+bool set_handlers_blocked(command_data *cmd, GObject *target)
 {
-    unsigned long value;
-    if (!scan_exact(cmd->data, "%lu %c", &value) || value > 1)
-        return refuse(cmd);
+    unsigned value;
+    if (!scan_truth(cmd->data, &value))
+        return false;
     if (target == nullptr)
-        return;
+        return true;
     bool block = value == 1;
     auto *record = static_cast<handler_record *>(g_object_get_data(target, "signal-id"));
     for (; record != nullptr; record = record->next) {
@@ -247,4 +238,5 @@ void set_handlers_blocked(command_data *cmd, GObject *target)
             g_signal_handler_unblock(target, record->id);
         record->blocked = block;
     }
+    return true;
 }

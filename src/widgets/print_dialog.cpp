@@ -12,7 +12,7 @@ namespace {
 bool print_file(command_data *cmd);
 
 constexpr action_row print_dialog_actions[] = {
-    {.action = "print", .run = print_file},
+    {.action = "print", .run = print_file, .form = "FILE"},
 };
 
 // Drops one reference when it goes out of scope.
@@ -41,20 +41,19 @@ bool is_running(GtkWidget *dialog)
 }
 
 // The file named by the data goes to the printer chosen in the dialog.
-void send_print_job(command_data *cmd, GtkPrintUnixDialog *dialog)
+bool send_print_job(command_data *cmd, GtkPrintUnixDialog *dialog)
 {
     GtkPrinter *printer = gtk_print_unix_dialog_get_selected_printer(dialog);
-    if (printer == nullptr) {
-        ignore_cmd(cmd->type, cmd->cmd);
-        return;
-    }
+    if (printer == nullptr)
+        return refuse_because("no printer was chosen");
     object_ref settings(gtk_print_unix_dialog_get_settings(dialog));
     GtkPageSetup *page_setup = gtk_print_unix_dialog_get_page_setup(dialog);
     object_ref job(gtk_print_job_new(cmd->data, printer, settings.ptr, page_setup));
-    if (gtk_print_job_set_source_file(job.ptr, cmd->data, nullptr))
-        gtk_print_job_send(job.ptr, nullptr, nullptr, nullptr);
-    else
-        ignore_cmd(cmd->type, cmd->cmd);
+    g_autoptr(GError) error = nullptr;
+    if (!gtk_print_job_set_source_file(job.ptr, cmd->data, &error))
+        return refuse_because("cannot print the file: %s", error->message);
+    gtk_print_job_send(job.ptr, nullptr, nullptr, nullptr);
+    return true;
 }
 
 int run_dialog(GtkWidget *dialog)
@@ -68,18 +67,17 @@ int run_dialog(GtkWidget *dialog)
 bool print_file(command_data *cmd)
 {
     GtkWidget *dialog = GTK_WIDGET(cmd->obj);
-    if (is_running(dialog)) {
-        ignore_cmd(cmd->type, cmd->cmd);
-        return true;
-    }
+    if (is_running(dialog))
+        return refuse_because("the dialog is already waiting for an answer");
     int response = run_dialog(dialog);
+    bool sent = true;
     if (response == GTK_RESPONSE_OK)
-        send_print_job(cmd, GTK_PRINT_UNIX_DIALOG(dialog));
+        sent = send_print_job(cmd, GTK_PRINT_UNIX_DIALOG(dialog));
     else if (response != GTK_RESPONSE_CANCEL && response != GTK_RESPONSE_DELETE_EVENT)
         fprintf(stderr, "%s sent an unexpected response id (%d)\n", widget_name(cmd->obj),
                 response);
     gtk_widget_hide(dialog);
-    return true;
+    return sent;
 }
 
 }  // namespace

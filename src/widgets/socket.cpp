@@ -14,7 +14,7 @@ namespace {
 bool socket_id(command_data *cmd);
 
 constexpr action_row socket_actions[] = {
-    {.action = "id", .run = socket_id},
+    {.action = "id", .run = socket_id, .form = ""},
 };
 
 // A socket outside any window has no X window to give: the toolkit would
@@ -22,8 +22,10 @@ constexpr action_row socket_actions[] = {
 bool socket_id(command_data *cmd)
 {
     GtkWidget *socket = GTK_WIDGET(cmd->obj);
-    if (!is_blank(cmd->data) || !gtk_widget_is_toplevel(gtk_widget_get_toplevel(socket)))
+    if (!is_blank(cmd->data))
         return false;
+    if (!gtk_widget_is_toplevel(gtk_widget_get_toplevel(socket)))
+        return refuse_because("the socket is in no window, so it has no id");
     char id[256];
     snprintf(id, sizeof id, "%lu", static_cast<unsigned long>(gtk_socket_get_id(GTK_SOCKET(socket))));
     send_feedback(cmd->info->out, cmd->obj, "id", id);
@@ -40,7 +42,8 @@ bool on_x11(GObject *socket)
 void update_socket(command_data *cmd)
 {
     if (!on_x11(cmd->obj)) {
-        ignore_cmd(cmd->type, cmd->cmd);
+        refuse_because("a socket needs an X11 display");
+        complain(cmd);
         return;
     }
     run_actions(cmd, socket_actions);

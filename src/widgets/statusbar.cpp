@@ -17,12 +17,12 @@ bool remove_all(command_data *cmd);
 bool remove_all_id(command_data *cmd);
 
 constexpr action_row statusbar_actions[] = {
-    {.action = "push", .run = push},
-    {.action = "push_id", .run = push_id},
-    {.action = "pop", .run = pop},
-    {.action = "pop_id", .run = pop_id},
-    {.action = "remove_all", .run = remove_all},
-    {.action = "remove_all_id", .run = remove_all_id},
+    {.action = "push", .run = push, .form = "TEXT"},
+    {.action = "push_id", .run = push_id, .form = "CONTEXT TEXT"},
+    {.action = "pop", .run = pop, .form = ""},
+    {.action = "pop_id", .run = pop_id, .form = "CONTEXT"},
+    {.action = "remove_all", .run = remove_all, .form = ""},
+    {.action = "remove_all_id", .run = remove_all_id, .form = "CONTEXT"},
 };
 
 // The data read as "%s %n%c": a context word and the text after it.
@@ -37,7 +37,7 @@ context_data read_context(const char *data)
     context_data parsed{.words = 0, .word = {}, .rest = ""};
     parsed.word.reset(new (std::nothrow) char[strlen(data) + 1]);
     if (!parsed.word)
-        oom_abort("update_statusbar", __FILE_NAME__, __LINE__);
+        OOM_ABORT();
     int rest_start = 0;
     char next;
     int n = sscanf(data, "%s %n%c", parsed.word.get(), &rest_start, &next);
@@ -57,6 +57,8 @@ guint context_id(command_data *cmd, const char *description)
 
 bool push(command_data *cmd)
 {
+    if (!valid_text(cmd->data))
+        return false;
     gtk_statusbar_push(bar(cmd), context_id(cmd, "0"), cmd->data);
     return true;
 }
@@ -64,7 +66,7 @@ bool push(command_data *cmd)
 bool push_id(command_data *cmd)
 {
     context_data parsed = read_context(cmd->data);
-    if (parsed.words < 1)
+    if (parsed.words < 1 || !valid_text(cmd->data))
         return false;
     gtk_statusbar_push(bar(cmd), context_id(cmd, parsed.word.get()), parsed.rest);
     return true;

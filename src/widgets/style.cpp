@@ -24,12 +24,12 @@ void attach_style_provider(GObject *obj)
     g_object_set_data_full(obj, "style_provider", provider, g_object_unref);
 }
 
-void update_widget_style(command_data *cmd)
+// The data goes inside one rule for the widget itself; what the CSS parser
+// makes of it is the client's own affair, and its warnings stay on stderr.
+bool update_widget_style(command_data *cmd)
 {
-    if (!GTK_IS_WIDGET(cmd->obj)) {
-        ignore_cmd(cmd->type, cmd->cmd);
-        return;
-    }
+    if (!valid_text(cmd->data))
+        return false;
     auto *provider = static_cast<GtkCssProvider *>(g_object_get_data(cmd->obj, "style_provider"));
     if (provider == nullptr) {
         attach_style_provider(cmd->obj);
@@ -46,4 +46,5 @@ void update_widget_style(command_data *cmd)
     gtk_style_context_add_provider(context, GTK_STYLE_PROVIDER(provider), widget_style_priority);
     gtk_css_provider_load_from_data(provider, css, -1, nullptr);
     free(css);
+    return true;
 }

@@ -3,6 +3,8 @@
 #include "widgets/action_table.h"
 #include "feedback/feedback.h"
 
+#include <cerrno>
+
 namespace {
 
 // Each class's actions, in the order they are tried.
@@ -16,14 +18,14 @@ bool text_scroll_to_cursor(command_data *cmd);
 bool text_save(command_data *cmd);
 
 constexpr action_row text_view_actions[] = {
-    {.action = "set_text", .run = text_set_text},
-    {.action = "delete", .run = text_delete},
-    {.action = "insert_at_cursor", .run = text_insert_at_cursor},
-    {.action = "place_cursor", .run = text_place_cursor_at_end},
-    {.action = "place_cursor", .run = text_place_cursor_at_offset},
-    {.action = "place_cursor_at_line", .run = text_place_cursor_at_line},
-    {.action = "scroll_to_cursor", .run = text_scroll_to_cursor},
-    {.action = "save", .run = text_save},
+    {.action = "set_text", .run = text_set_text, .form = "TEXT"},
+    {.action = "delete", .run = text_delete, .form = ""},
+    {.action = "insert_at_cursor", .run = text_insert_at_cursor, .form = "TEXT"},
+    {.action = "place_cursor", .run = text_place_cursor_at_end, .form = "end"},
+    {.action = "place_cursor", .run = text_place_cursor_at_offset, .form = "OFFSET"},
+    {.action = "place_cursor_at_line", .run = text_place_cursor_at_line, .form = "LINE"},
+    {.action = "scroll_to_cursor", .run = text_scroll_to_cursor, .form = ""},
+    {.action = "save", .run = text_save, .form = "FILE"},
 };
 
 GtkTextBuffer *buffer_of(command_data *cmd)
@@ -33,6 +35,8 @@ GtkTextBuffer *buffer_of(command_data *cmd)
 
 bool text_set_text(command_data *cmd)
 {
+    if (!valid_text(cmd->data))
+        return false;
     gtk_text_buffer_set_text(buffer_of(cmd), cmd->data, -1);
     return true;
 }
@@ -49,6 +53,8 @@ bool text_delete(command_data *cmd)
 
 bool text_insert_at_cursor(command_data *cmd)
 {
+    if (!valid_text(cmd->data))
+        return false;
     gtk_text_buffer_insert_at_cursor(buffer_of(cmd), cmd->data, -1);
     return true;
 }
@@ -115,10 +121,12 @@ bool text_save(command_data *cmd)
 {
     saved_file file(cmd->data);
     if (file.stream == nullptr)
-        return false;
+        return refuse_because("cannot open the file: %s", g_strerror(file.error));
     buffer_text whole(buffer_of(cmd));
     send_feedback(file.stream, cmd->obj, "insert_at_cursor", whole.text);
-    return commit_saved_file(file);
+    if (!commit_saved_file(file))
+        return refuse_because("cannot write the file: %s", g_strerror(file.error));
+    return true;
 }
 
 }  // namespace

@@ -18,41 +18,45 @@ bool entry_set_text(command_data *cmd);
 bool entry_set_placeholder_text(command_data *cmd);
 
 constexpr action_row combo_box_text_actions[] = {
-    {.action = "prepend_text", .run = combo_prepend},
-    {.action = "append_text", .run = combo_append},
-    {.action = "remove", .run = combo_remove},
-    {.action = "insert_text", .run = combo_insert},
-    {.action = "set_active", .run = combo_set_active},
+    {.action = "prepend_text", .run = combo_prepend, .form = "TEXT"},
+    {.action = "append_text", .run = combo_append, .form = "TEXT"},
+    {.action = "remove", .run = combo_remove, .form = "POSITION"},
+    {.action = "insert_text", .run = combo_insert, .form = "POSITION TEXT"},
+    {.action = "set_active", .run = combo_set_active, .form = "INDEX (-1 for none)"},
 };
 
 constexpr action_row label_actions[] = {
-    {.action = "set_text", .run = label_set_text},
+    {.action = "set_text", .run = label_set_text, .form = "TEXT"},
 };
 
 constexpr action_row image_actions[] = {
-    {.action = "set_from_file", .run = image_set_from_file},
-    {.action = "set_from_icon_name", .run = image_set_from_icon_name},
+    {.action = "set_from_file", .run = image_set_from_file, .form = "FILE"},
+    {.action = "set_from_icon_name", .run = image_set_from_icon_name, .form = "ICON-NAME"},
 };
 
 constexpr action_row button_actions[] = {
-    {.action = "set_label", .run = button_set_label},
+    {.action = "set_label", .run = button_set_label, .form = "TEXT"},
 };
 
 constexpr action_row entry_actions[] = {
-    {.action = "set_text", .run = entry_set_text},
-    {.action = "set_placeholder_text", .run = entry_set_placeholder_text},
+    {.action = "set_text", .run = entry_set_text, .form = "TEXT"},
+    {.action = "set_placeholder_text", .run = entry_set_placeholder_text, .form = "TEXT"},
 };
 
 GtkComboBoxText *combo(command_data *cmd) { return GTK_COMBO_BOX_TEXT(cmd->obj); }
 
 bool combo_prepend(command_data *cmd)
 {
+    if (!valid_text(cmd->data))
+        return false;
     gtk_combo_box_text_prepend_text(combo(cmd), cmd->data);
     return true;
 }
 
 bool combo_append(command_data *cmd)
 {
+    if (!valid_text(cmd->data))
+        return false;
     gtk_combo_box_text_append_text(combo(cmd), cmd->data);
     return true;
 }
@@ -73,7 +77,7 @@ bool combo_insert(command_data *cmd)
 {
     int position;
     int text_start = 0;
-    if (sscanf(cmd->data, "%d %n", &position, &text_start) != 1)
+    if (sscanf(cmd->data, "%d %n", &position, &text_start) != 1 || !valid_text(cmd->data))
         return false;
     gtk_combo_box_text_insert_text(combo(cmd), position, cmd->data + text_start);
     return true;
@@ -96,6 +100,8 @@ bool combo_set_active(command_data *cmd)
 
 bool label_set_text(command_data *cmd)
 {
+    if (!valid_text(cmd->data))
+        return false;
     gtk_label_set_text(GTK_LABEL(cmd->obj), cmd->data);
     return true;
 }
@@ -108,6 +114,8 @@ bool image_set_from_file(command_data *cmd)
 
 bool image_set_from_icon_name(command_data *cmd)
 {
+    if (!valid_text(cmd->data))
+        return false;
     GtkIconSize size = GTK_ICON_SIZE_INVALID;
     gtk_image_get_icon_name(GTK_IMAGE(cmd->obj), nullptr, &size);
     gtk_image_set_from_icon_name(GTK_IMAGE(cmd->obj), cmd->data, size);
@@ -116,18 +124,24 @@ bool image_set_from_icon_name(command_data *cmd)
 
 bool button_set_label(command_data *cmd)
 {
+    if (!valid_text(cmd->data))
+        return false;
     gtk_button_set_label(GTK_BUTTON(cmd->obj), cmd->data);
     return true;
 }
 
 bool entry_set_text(command_data *cmd)
 {
+    if (!valid_text(cmd->data))
+        return false;
     gtk_entry_set_text(GTK_ENTRY(cmd->obj), cmd->data);
     return true;
 }
 
 bool entry_set_placeholder_text(command_data *cmd)
 {
+    if (!valid_text(cmd->data))
+        return false;
     gtk_entry_set_placeholder_text(GTK_ENTRY(cmd->obj), cmd->data);
     return true;
 }

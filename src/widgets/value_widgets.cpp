@@ -25,42 +25,42 @@ bool calendar_mark_day(command_data *cmd);
 bool calendar_clear_marks(command_data *cmd);
 
 constexpr action_row switch_actions[] = {
-    {.action = "set_active", .run = switch_set_active},
+    {.action = "set_active", .run = switch_set_active, .form = "0|1"},
 };
 
 constexpr action_row toggle_button_actions[] = {
-    {.action = "set_label", .run = toggle_set_label},
-    {.action = "set_active", .run = toggle_set_active},
+    {.action = "set_label", .run = toggle_set_label, .form = "TEXT"},
+    {.action = "set_active", .run = toggle_set_active, .form = "0|1"},
 };
 
 constexpr action_row spin_button_actions[] = {
-    {.action = "set_text", .run = spin_set_value},
-    {.action = "set_range", .run = spin_set_range},
-    {.action = "set_increments", .run = spin_set_increments},
+    {.action = "set_text", .run = spin_set_value, .form = "NUMBER"},
+    {.action = "set_range", .run = spin_set_range, .form = "MIN MAX"},
+    {.action = "set_increments", .run = spin_set_increments, .form = "STEP PAGE"},
 };
 
 constexpr action_row scale_actions[] = {
-    {.action = "set_value", .run = scale_set_value},
-    {.action = "set_fill_level", .run = scale_show_fill_level},
-    {.action = "set_fill_level", .run = scale_hide_fill_level},
-    {.action = "set_range", .run = scale_set_range},
-    {.action = "set_increments", .run = scale_set_increments},
+    {.action = "set_value", .run = scale_set_value, .form = "NUMBER"},
+    {.action = "set_fill_level", .run = scale_show_fill_level, .form = "LEVEL"},
+    {.action = "set_fill_level", .run = scale_hide_fill_level, .form = ""},
+    {.action = "set_range", .run = scale_set_range, .form = "MIN MAX"},
+    {.action = "set_increments", .run = scale_set_increments, .form = "STEP PAGE"},
 };
 
 constexpr action_row progress_bar_actions[] = {
-    {.action = "set_text", .run = progress_set_text},
-    {.action = "set_fraction", .run = progress_set_fraction},
+    {.action = "set_text", .run = progress_set_text, .form = "[TEXT]"},
+    {.action = "set_fraction", .run = progress_set_fraction, .form = "FRACTION"},
 };
 
 constexpr action_row spinner_actions[] = {
-    {.action = "start", .run = spinner_start},
-    {.action = "stop", .run = spinner_stop},
+    {.action = "start", .run = spinner_start, .form = ""},
+    {.action = "stop", .run = spinner_stop, .form = ""},
 };
 
 constexpr action_row calendar_actions[] = {
-    {.action = "select_date", .run = calendar_select_date},
-    {.action = "mark_day", .run = calendar_mark_day},
-    {.action = "clear_marks", .run = calendar_clear_marks},
+    {.action = "select_date", .run = calendar_select_date, .form = "YEAR-MONTH-DAY"},
+    {.action = "mark_day", .run = calendar_mark_day, .form = "DAY (1 to 31)"},
+    {.action = "clear_marks", .run = calendar_clear_marks, .form = ""},
 };
 
 bool switch_set_active(command_data *cmd)
@@ -74,6 +74,8 @@ bool switch_set_active(command_data *cmd)
 
 bool toggle_set_label(command_data *cmd)
 {
+    if (!valid_text(cmd->data))
+        return false;
     gtk_button_set_label(GTK_BUTTON(cmd->obj), cmd->data);
     return true;
 }
@@ -170,6 +172,8 @@ bool scale_set_increments(command_data *cmd)
 // Empty data means no text, so that the bar shows its percentage instead.
 bool progress_set_text(command_data *cmd)
 {
+    if (!valid_text(cmd->data))
+        return false;
     const char *text = cmd->data[0] == '\0' ? nullptr : cmd->data;
     gtk_progress_bar_set_text(GTK_PROGRESS_BAR(cmd->obj), text);
     return true;
@@ -221,10 +225,13 @@ bool calendar_select_date(command_data *cmd)
     int year, month, day;
     if (!scan_exact(cmd->data, "%d-%d-%d %c", &year, &month, &day))
         return false;
-    if (month < 1 || month > 12 || day < 1 || day > days_in_month(year, month)) {
-        ignore_cmd(cmd->type, cmd->cmd);
-        return true;
-    }
+    // The calendar keeps no year before 0, and would report one as a huge number.
+    if (year < 0)
+        return refuse_because("there is no year %d", year);
+    if (month < 1 || month > 12)
+        return refuse_because("there is no month %d", month);
+    if (day < 1 || day > days_in_month(year, month))
+        return refuse_because("%d-%02d has no day %d", year, month, day);
     GtkCalendar *calendar = GTK_CALENDAR(cmd->obj);
     gtk_calendar_select_month(calendar, month - 1, year);
     gtk_calendar_select_day(calendar, day);
@@ -236,10 +243,8 @@ bool calendar_mark_day(command_data *cmd)
     int day;
     if (!scan_exact(cmd->data, "%d %c", &day))
         return false;
-    if (day < 1 || day > 31) {
-        ignore_cmd(cmd->type, cmd->cmd);
-        return true;
-    }
+    if (day < 1 || day > 31)
+        return refuse_because("no month has a day %d", day);
     gtk_calendar_mark_day(GTK_CALENDAR(cmd->obj), day);
     return true;
 }

@@ -10,9 +10,10 @@ constexpr int max_widget_size = 16384;
 
 // Generic actions and style.
 void update_widget(command_data *cmd);
-void set_handlers_blocked(command_data *cmd, GObject *target);
+// False when the data is no truth value.
+bool set_handlers_blocked(command_data *cmd, GObject *target);
 void attach_style_provider(GObject *obj);
-void update_widget_style(command_data *cmd);
+bool update_widget_style(command_data *cmd);
 
 // Text-bearing widgets.
 void update_combo_box_text(command_data *cmd);

@@ -15,23 +15,25 @@ bool chooser_set_filename(command_data *cmd);
 bool chooser_set_current_name(command_data *cmd);
 
 constexpr action_row window_actions[] = {
-    {.action = "set_title", .run = window_set_title},
-    {.action = "fullscreen", .run = window_fullscreen},
-    {.action = "unfullscreen", .run = window_unfullscreen},
-    {.action = "resize", .run = window_resize},
-    {.action = "resize", .run = window_resize_to_default},
-    {.action = "move", .run = window_move},
+    {.action = "set_title", .run = window_set_title, .form = "TEXT"},
+    {.action = "fullscreen", .run = window_fullscreen, .form = ""},
+    {.action = "unfullscreen", .run = window_unfullscreen, .form = ""},
+    {.action = "resize", .run = window_resize, .form = "WIDTH HEIGHT (each 1 to 16384)"},
+    {.action = "resize", .run = window_resize_to_default, .form = ""},
+    {.action = "move", .run = window_move, .form = "X Y"},
 };
 
 constexpr action_row file_chooser_dialog_actions[] = {
-    {.action = "set_filename", .run = chooser_set_filename},
-    {.action = "set_current_name", .run = chooser_set_current_name},
+    {.action = "set_filename", .run = chooser_set_filename, .form = "FILE"},
+    {.action = "set_current_name", .run = chooser_set_current_name, .form = "NAME"},
 };
 
 GtkWindow *window_of(command_data *cmd) { return GTK_WINDOW(cmd->obj); }
 
 bool window_set_title(command_data *cmd)
 {
+    if (!valid_text(cmd->data))
+        return false;
     gtk_window_set_title(window_of(cmd), cmd->data);
     return true;
 }
@@ -95,8 +97,14 @@ bool chooser_set_filename(command_data *cmd)
     return true;
 }
 
+// Only a chooser that saves or makes a folder has a name field to fill.
 bool chooser_set_current_name(command_data *cmd)
 {
+    GtkFileChooserAction action = gtk_file_chooser_get_action(GTK_FILE_CHOOSER(cmd->obj));
+    if (action != GTK_FILE_CHOOSER_ACTION_SAVE && action != GTK_FILE_CHOOSER_ACTION_CREATE_FOLDER)
+        return refuse_because("only a chooser that saves or creates a folder takes a name");
+    if (!valid_text(cmd->data))
+        return false;
     gtk_file_chooser_set_current_name(GTK_FILE_CHOOSER(cmd->obj), cmd->data);
     return true;
 }

@@ -38,6 +38,40 @@ def pytest_configure(config):
                             "xwininfo, python-xlib); left out of the Wayland lane")
 
 
+def without_reasons(err, complete=True):
+    """Standard error (a text or a list of lines) without the reason line
+    that follows every complaint; fails when a complaint lacks its reason.
+    A complaint quotes its line, whose line feeds continue it on further
+    lines until the closing quote. Of a process still running, the last
+    complaint's reason may not have been collected yet (complete=False)."""
+    lines = err.splitlines() if isinstance(err, str) else list(err)
+    kept, in_complaint = [], False
+    for n, line in enumerate(lines):
+        if line is None:
+            continue
+        if line.startswith(("ignoring ", "missing model/ignoring ")):
+            in_complaint = True
+        if in_complaint:
+            kept.append(line)
+            if line.endswith('"'):
+                if n + 1 == len(lines) and not complete:
+                    break
+                reason = lines[n + 1] if n + 1 < len(lines) else ""
+                assert reason.startswith("  ") and reason[2:3].strip(), \
+                    "no reason line after the complaint %r: %r" % (line, reason)
+                in_complaint = False
+                lines[n + 1] = None
+        else:
+            kept.append(line)
+    return kept
+
+
+def reason_after(lines, complaint):
+    """The reason line that follows a complaint among the lines."""
+    n = lines.index(complaint)
+    return lines[n + 1]
+
+
 @pytest.fixture(scope="session", autouse=True)
 def display():
     """Uses the display given by the caller, or starts a private Xvfb."""
@@ -181,6 +215,16 @@ class Panel:
         return self.stderr.wait_for(lambda line: text in line, timeout)
 
     def errors(self):
+        """Standard error so far, the reason line after each complaint left out."""
+        return without_reasons(self.all_errors(), complete=False)
+
+    def wait_for_reasons(self, count, timeout=TIMEOUT):
+        """Waits until that many reason lines have come."""
+        def counted(_):
+            return sum(1 for line in self.stderr.lines if line.startswith("  ")) >= count
+        self.stderr.wait_for(counted, timeout)
+
+    def all_errors(self):
         with self.stderr.cond:
             return list(self.stderr.lines)
 

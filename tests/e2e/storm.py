@@ -241,26 +241,36 @@ class Drain(threading.Thread):
                 self.event.set()
 
 
-# What standard error may hold: the system's own messages and the toolkit's.
+# What standard error may hold: the system's own messages, and the CSS
+# parser's warnings about the client's own "style" data. Any other message
+# of the toolkit is a precondition the server failed to check.
 ALLOWED = re.compile(
-    r"^$|^(ignoring |missing model/|send error; |column \d+: |X error |"
-    r"(\*\* )?\(wirepanel:\d+\): ([A-Za-z]+-)?(WARNING|CRITICAL|Message|INFO|DEBUG)|"
-    r"[A-Za-z]+-(WARNING|CRITICAL|Message)|printing |print)")
+    r"^$|^(ignoring |missing model/|send error; |column \d+: |X error |printing |print|"
+    r"(\(wirepanel:\d+\): )?Gtk-WARNING \*\*: [0-9:.]+: Theme parsing error: |"
+    # The machine's own: no system bus for the print backends.
+    r"\*\* \(wirepanel:\d+\): WARNING \*\*: [0-9:.]+: Couldn't connect to D-Bus system bus)")
 SANITIZER = re.compile(r"(AddressSanitizer|LeakSanitizer|UndefinedBehaviorSanitizer|runtime error:)")
 
 
 def unexpected(lines):
-    """Lines that are neither the system's messages nor the toolkit's; a
-    complaint echoes its command, whose line feeds continue it on further
-    lines until the closing quote."""
-    bad, open_quote = [], False
+    """Lines that are neither the system's messages nor the CSS parser's;
+    a complaint echoes its command, whose line feeds continue it on further
+    lines until the closing quote, and is followed by one indented reason."""
+    bad, open_quote, want_reason = [], False, False
     for line in lines:
         if SANITIZER.search(line):
             bad.append(line)
         elif open_quote:
             open_quote = not line.endswith('"')
+            want_reason = not open_quote
+        elif want_reason:
+            want_reason = False
+            if not (line.startswith("  ") and line[2:3].strip()):
+                bad.append("no reason line: " + line)
         elif ALLOWED.match(line):
-            open_quote = line.startswith(("ignoring", "missing model/")) and not line.endswith('"')
+            complaint = line.startswith(("ignoring", "missing model/"))
+            open_quote = complaint and not line.endswith('"')
+            want_reason = complaint and not open_quote
         else:
             bad.append(line)
     return bad

@@ -102,6 +102,8 @@ def test_snapshot_that_cannot_be_created_is_refused(area_panel, tmp_path, name):
     area_panel.wait_stderr('ignoring GtkDrawingArea command "area:snapshot %s"' % name)
     assert [e for e in area_panel.errors() if e.startswith("ignoring")] == [
         'ignoring GtkDrawingArea command "area:snapshot %s"' % name]
+    area_panel.wait_for_reasons(1)
+    assert area_panel.all_errors()[1].startswith("  cannot open the file: ")
     assert not (tmp_path / "no").exists()
 
 

@@ -93,7 +93,7 @@ def test_stderr_redirected_to_file_with_0600(tmp_path, ui):
     proc = subprocess.run([WIREPANEL, "-u", ui, "-O", str(err_file)],
                           input=b"nosuch:x\nmain:main_quit\n", capture_output=True, timeout=TIMEOUT)
     assert (proc.returncode, proc.stdout, proc.stderr) == (0, b"", b"")
-    assert err_file.read_text() == 'before\nignoring command "nosuch:x"\n'
+    assert err_file.read_text() == 'before\nignoring command "nosuch:x"\n  no object with that id\n'
     assert mode_of(err_file) == 0o600
 
 

@@ -16,8 +16,16 @@ SEED = os.environ.get("WIREPANEL_STORM_SEED", "20261210")
 
 
 def storm_env(tmp_path):
-    """The usual leak suppressions plus the toolkit's leaks the storm reaches."""
+    """Criticals fatal, the usual leak suppressions plus the toolkit's leaks the storm reaches."""
     env = dict(os.environ)
+    # Choosers store their settings; without a session bus that is a warning
+    # about the machine, not about a command.
+    env["GSETTINGS_BACKEND"] = "memory"
+    # A critical is a precondition the server failed to check: it ends the
+    # run. Warnings stay warnings, so the CSS parser's remarks on "style"
+    # data go on to standard error, where they belong.
+    flags = [f for f in env.get("G_DEBUG", "").split(",") if f and f != "fatal-warnings"]
+    env["G_DEBUG"] = ",".join(flags + ["fatal-criticals"])
     options = env.get("LSAN_OPTIONS", "")
     if "suppressions=" not in options:
         return env

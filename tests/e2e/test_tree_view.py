@@ -144,6 +144,7 @@ def test_view_without_a_store_prefixes_every_complaint(panel, view, model):
         p.send(line)
         p.wait_stderr(line)
     assert p.ping() == []
+    p.wait_for_reasons(2)
     assert p.errors() == ['missing model/ignoring GtkTreeView command "%s:set_visible 1"' % view,
                           'missing model/ignoring GtkTreeView command "%s:set 0 0 x"' % view]
 

@@ -45,7 +45,8 @@ def test_id_line_and_refusal(panels):
     host.send("plug_area:id x")
     assert host.ping() == []
     assert host.wait_stderr("ignoring") == 'ignoring GtkSocket command "plug_area:id x"'
-    assert host.errors() == ['ignoring GtkSocket command "plug_area:id x"']
+    host.wait_stderr("  usage: id")
+    assert host.all_errors() == ['ignoring GtkSocket command "plug_area:id x"', "  usage: id"]
 
 
 def test_plug_added_removed_and_a_third_taken(panels):

@@ -9,6 +9,21 @@
 #include <cstdio>
 #include <string>
 
+// Standard error of a refusal: the complaint line exactly as given, then
+// one indented line that says why. The reasons themselves are checked
+// case by case where they are the subject.
+inline testing::AssertionResult is_complaint(const std::string &err, const std::string &line)
+{
+    if (err.compare(0, line.size(), line) != 0)
+        return testing::AssertionFailure() << "no complaint line " << line << " in " << err;
+    std::string reason = err.substr(line.size());
+    bool one_line = reason.size() > 3 && reason.compare(0, 2, "  ") == 0 && reason[2] != ' ' &&
+                    reason.find('\n') == reason.size() - 1;
+    if (!one_line)
+        return testing::AssertionFailure() << "no single reason line after the complaint: " << err;
+    return testing::AssertionSuccess();
+}
+
 struct ui_fixture {
     GtkBuilder *builder;
     info reader{};

@@ -83,7 +83,8 @@ TEST(draw_list, refusal_names_class_and_quotes_line)
     testing::internal::CaptureStderr();
     ui.run("area:line_to 10 20");
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "ignoring GtkDrawingArea command \"area:line_to 10 20\"\n");
+              "ignoring GtkDrawingArea command \"area:line_to 10 20\"\n"
+              "  usage: line_to ID X Y\n");
 }
 
 // Anything that is no draw command goes on to the actions every widget knows.

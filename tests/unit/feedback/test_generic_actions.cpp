@@ -85,7 +85,8 @@ TEST(Refusal, NamesTheClassOfTheObject)
     testing::internal::CaptureStderr();
     f.run("ls:set_visible 1");
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "ignoring GtkListStore command \"ls:set_visible 1\"\n");
+              "ignoring GtkListStore command \"ls:set_visible 1\"\n"
+              "  GtkListStore has no action 'set_visible'; it knows: block\n");
 }
 
 }  // namespace

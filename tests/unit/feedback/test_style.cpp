@@ -65,7 +65,8 @@ TEST(Style, RefusedForObjectsThatAreNotWidgets)
     testing::internal::CaptureStderr();
     f.run("ls:style color: red;");
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "ignoring GtkListStore command \"ls:style color: red;\"\n");
+              "ignoring GtkListStore command \"ls:style color: red;\"\n"
+              "  GtkListStore has no action 'style'; it knows: block\n");
 }
 
 }  // namespace

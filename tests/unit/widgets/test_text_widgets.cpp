@@ -266,7 +266,11 @@ TEST_P(ScrolledWindow, Command)
     for (const std::string &line : c.before)
         ASSERT_EQ(stderr_of(ui, "w:" + line), "");
     std::string line = "w:" + c.command;
-    EXPECT_EQ(stderr_of(ui, line), c.accepted ? "" : complaint(ui.obj("w"), line));
+    std::string err = stderr_of(ui, line);
+    if (c.accepted)
+        EXPECT_EQ(err, "");
+    else
+        EXPECT_TRUE(is_complaint(err, complaint(ui.obj("w"), line)));
     EXPECT_EQ(scroll_values(ui), c.state);
 }
 
@@ -289,7 +293,8 @@ TEST(Complaint, NamesTheClassAndQuotesTheLine)
 {
     ui_fixture ui(notebook_ui);
     EXPECT_EQ(stderr_of(ui, "w:set_current_page 3"),
-              "ignoring GtkNotebook command \"w:set_current_page 3\"\n");
+              "ignoring GtkNotebook command \"w:set_current_page 3\"\n"
+              "  no page 3: the notebook has 3\n");
 }
 
 // A subclass gets only the actions of every widget, not its parent's.
@@ -297,7 +302,11 @@ TEST(Complaint, SubclassOfAButtonIsNoButton)
 {
     ui_fixture ui(R"(<object class="GtkLinkButton" id="w"><property name="label">old</property>)"
                   R"(<property name="uri">http://localhost/</property></object>)");
-    EXPECT_EQ(stderr_of(ui, "w:set_label x"), "ignoring GtkLinkButton command \"w:set_label x\"\n");
+    EXPECT_EQ(stderr_of(ui, "w:set_label x"),
+              "ignoring GtkLinkButton command \"w:set_label x\"\n"
+              "  GtkLinkButton has no action 'set_label'; it knows: block, set_sensitive, "
+              "set_visible, set_tooltip_text, grab_focus, set_size_request, style, force, ping, "
+              "snapshot\n");
     EXPECT_EQ(button_label(ui), "old");
 }
 

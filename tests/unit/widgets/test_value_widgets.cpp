@@ -238,6 +238,8 @@ INSTANTIATE_TEST_SUITE_P(Actions, Calendar, testing::Values(
     widget_case{"blank after a hyphen", january_tenth, "select_date 2024- 3- 4 ", true,
                 "2024-03-04|marks"},
     widget_case{"leap day", january_tenth, "select_date 2024-02-29", true, "2024-02-29|marks"},
+    widget_case{"a year before 0", january_tenth, "select_date -5-01-01", false,
+                "2024-01-10|marks"},
     widget_case{"month 13", january_tenth, "select_date 2024-13-01", false, "2024-01-10|marks"},
     widget_case{"month 0", january_tenth, "select_date 2024-00-10", false, "2024-01-10|marks"},
     widget_case{"day 32", january_tenth, "select_date 2024-02-32", false, "2024-01-10|marks"},
