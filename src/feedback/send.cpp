@@ -22,7 +22,10 @@ bool writable_within_one_second(FILE *out)
 {
     using namespace std::chrono;
     int fd = fileno(out);
-    if (fd < 0 || fd >= FD_SETSIZE)
+    // A stream without a descriptor (a saved file's) has no reader to wait for.
+    if (fd < 0)
+        return true;
+    if (fd >= FD_SETSIZE)
         return false;
     auto deadline = steady_clock::now() + seconds(1);
     for (;;) {
