@@ -11,10 +11,13 @@
 namespace {
 
 // Reads the arguments into a new record; false (and no record) refuses them.
-using parse_fn = bool (*)(const char *args, void **record);
+// A record that fits the room the operation offers is kept there.
+using parse_fn = bool (*)(const char *args, void *room, void **record);
 
-void *new_record(size_t size, size_t extra = 0)
+void *new_record(void *room, size_t size, size_t extra = 0)
 {
+    if (room != nullptr && size + extra <= draw_op_room)
+        return memset(room, 0, size + extra);
     void *record = calloc(1, size + extra);
     if (record == nullptr)
         OOM_ABORT();
@@ -43,74 +46,74 @@ double radians(double degrees)
 }
 
 template <typename R, size_t N>
-bool parse_numbers(const char *args, void **record)
+bool parse_numbers(const char *args, void *room, void **record)
 {
     static_assert(sizeof(R) == N * sizeof(double));
     double v[N];
     if (!scan_numbers(args, v))
         return false;
-    *record = new_record(sizeof(R));
+    *record = new_record(room, sizeof(R));
     memcpy(*record, v, sizeof v);
     return true;
 }
 
-bool parse_arc(const char *args, void **record)
+bool parse_arc(const char *args, void *room, void **record)
 {
     double v[5];
     if (!scan_numbers(args, v))
         return false;
-    *record = new (new_record(sizeof(arc_args)))
+    *record = new (new_record(room, sizeof(arc_args)))
         arc_args{v[0], v[1], v[2], radians(v[3]), radians(v[4])};
     return true;
 }
 
-bool store_matrix(const cairo_matrix_t &m, void **record)
+bool store_matrix(const cairo_matrix_t &m, void *room, void **record)
 {
-    *record = new (new_record(sizeof(cairo_matrix_t))) cairo_matrix_t(m);
+    *record = new (new_record(room, sizeof(cairo_matrix_t))) cairo_matrix_t(m);
     return true;
 }
 
-bool parse_transform(const char *args, void **record)
+bool parse_transform(const char *args, void *room, void **record)
 {
     double v[6];
     cairo_matrix_t m;
     if (!scan_numbers(args, v))
         return false;
     cairo_matrix_init(&m, v[0], v[1], v[2], v[3], v[4], v[5]);
-    return store_matrix(m, record);
+    return store_matrix(m, room, record);
 }
 
-bool parse_translate(const char *args, void **record)
+bool parse_translate(const char *args, void *room, void **record)
 {
     double v[2];
     cairo_matrix_t m;
     if (!scan_numbers(args, v))
         return false;
     cairo_matrix_init_translate(&m, v[0], v[1]);
-    return store_matrix(m, record);
+    return store_matrix(m, room, record);
 }
 
-bool parse_scale(const char *args, void **record)
+bool parse_scale(const char *args, void *room, void **record)
 {
     double v[2];
     cairo_matrix_t m;
     if (!scan_numbers(args, v))
         return false;
     cairo_matrix_init_scale(&m, v[0], v[1]);
-    return store_matrix(m, record);
+    return store_matrix(m, room, record);
 }
 
-bool parse_rotate(const char *args, void **record)
+bool parse_rotate(const char *args, void *room, void **record)
 {
     double v[1];
     cairo_matrix_t m;
     if (!scan_numbers(args, v))
         return false;
     cairo_matrix_init_rotate(&m, radians(v[0]));
-    return store_matrix(m, record);
+    return store_matrix(m, room, record);
 }
 
-bool parse_blank(const char *args, void **)
+bool parse_blank(const char *args, void *, void **)
 {
     return is_blank(args);
 }
@@ -121,11 +124,11 @@ char *copy_behind(void *record, size_t size, const char *text)
     return strcpy(static_cast<char *>(record) + size, text);
 }
 
-bool parse_show_text(const char *args, void **record)
+bool parse_show_text(const char *args, void *room, void **record)
 {
     if (!valid_text(args))
         return false;
-    *record = new_record(0, strlen(args) + 1);
+    *record = new_record(room, 0, strlen(args) + 1);
     copy_behind(*record, 0, args);
     return true;
 }
@@ -140,7 +143,7 @@ int word_code(const char *word, const char *const (&words)[N])
     return -1;
 }
 
-bool parse_move_for(const char *args, void **record)
+bool parse_move_for(const char *args, void *room, void **record)
 {
     char name[3];
     int pos = -1;
@@ -155,7 +158,7 @@ bool parse_move_for(const char *args, void **record)
     const char *text = args + pos;
     if (!valid_text(text))
         return false;
-    void *r = new_record(sizeof(move_for_args), strlen(text) + 1);
+    void *r = new_record(room, sizeof(move_for_args), strlen(text) + 1);
     *record = new (r) move_for_args{anchor, copy_behind(r, sizeof(move_for_args), text)};
     return true;
 }
@@ -178,12 +181,12 @@ int read_dashes(const char *args, double *dashes)
     }
 }
 
-bool parse_dash(const char *args, void **record)
+bool parse_dash(const char *args, void *room, void **record)
 {
     int count = read_dashes(args, nullptr);
     if (count < 0)
         return false;
-    void *r = new_record(sizeof(dash_args), count * sizeof(double));
+    void *r = new_record(room, sizeof(dash_args), count * sizeof(double));
     auto *dashes = reinterpret_cast<double *>(static_cast<char *>(r) + sizeof(dash_args));
     read_dashes(args, dashes);
     *record = new (r) dash_args{count, dashes};
@@ -195,7 +198,7 @@ constexpr const char *weight_words[] = {"normal", "bold"};
 constexpr const char *cap_words[] = {"butt", "round", "square"};
 constexpr const char *join_words[] = {"miter", "round", "bevel"};
 
-bool parse_font_face(const char *args, void **record)
+bool parse_font_face(const char *args, void *room, void **record)
 {
     char slant_word[8], weight_word[7];
     int pos = -1;
@@ -208,37 +211,37 @@ bool parse_font_face(const char *args, void **record)
     const char *family = args + pos;
     if (!valid_text(family))
         return false;
-    void *r = new_record(sizeof(font_face_args), strlen(family) + 1);
+    void *r = new_record(room, sizeof(font_face_args), strlen(family) + 1);
     *record = new (r) font_face_args{slant, weight, copy_behind(r, sizeof(font_face_args), family)};
     return true;
 }
 
-bool parse_line_cap(const char *args, void **record)
+bool parse_line_cap(const char *args, void *room, void **record)
 {
     char word[7];
     int cap = scan_exact(args, "%6s %c", word) ? word_code(word, cap_words) : -1;
     if (cap < 0)
         return false;
-    *record = new (new_record(sizeof(line_cap_args))) line_cap_args{cap};
+    *record = new (new_record(room, sizeof(line_cap_args))) line_cap_args{cap};
     return true;
 }
 
-bool parse_line_join(const char *args, void **record)
+bool parse_line_join(const char *args, void *room, void **record)
 {
     char word[6];
     int join = scan_exact(args, "%5s %c", word) ? word_code(word, join_words) : -1;
     if (join < 0)
         return false;
-    *record = new (new_record(sizeof(line_join_args))) line_join_args{join};
+    *record = new (new_record(room, sizeof(line_join_args))) line_join_args{join};
     return true;
 }
 
-bool parse_rgba(const char *args, void **record)
+bool parse_rgba(const char *args, void *room, void **record)
 {
     GdkRGBA colour;
     if (!gdk_rgba_parse(&colour, args))
         return false;
-    *record = new (new_record(sizeof(GdkRGBA))) GdkRGBA(colour);
+    *record = new (new_record(room, sizeof(GdkRGBA))) GdkRGBA(colour);
     return true;
 }
 
@@ -321,11 +324,13 @@ bool drawable_number(double v)
 int set_draw_op(draw_op *op, const char *action, const char *data)
 {
     note_tried(draw_commands);
+    void *room = op->args;  // offered by the caller, or null
+    op->args = nullptr;
     int pos = data != nullptr ? read_id_prefix(op, data) : -1;
     if (pos < 0)
         return 0;
     for (const draw_command &row : draw_commands) {
-        if (!streq(action, row.action) || !row.parse(data + pos, &op->args))
+        if (!streq(action, row.action) || !row.parse(data + pos, room, &op->args))
             continue;
         op->kind = row.kind;
         return op->policy == APPEND && !row.redraw ? 1 : 2;

@@ -32,13 +32,18 @@ struct line_join_args { int join; };
 // SHOW_TEXT: the record is the NUL-terminated text itself.
 // SET_SOURCE_RGBA: a GdkRGBA.  TRANSFORM: a cairo_matrix_t.
 
+// Room inside the operation for an argument record of two numbers, so that
+// the commonest operations (points) cost one allocation instead of two.
+inline constexpr size_t draw_op_room = 2 * sizeof(double);
+
 struct draw_op {
     draw_op *next;           // replay order; null at the end
     uint64_t id;             // the client's id, not necessarily unique
     uint64_t before_id;      // BEFORE only: the id it was inserted in front of
     draw_op_policy policy;
     draw_op_kind kind;
-    void *args;              // owned; null for the kinds without arguments
+    void *args;              // owned unless it points at room; null for the kinds without arguments
+    alignas(double) unsigned char room[draw_op_room];
 };
 
 // The anchors of "rel_move_for" in code order, with the offset each one
@@ -58,6 +63,8 @@ inline constexpr int anchor_count = sizeof anchors / sizeof anchors[0];
 inline constexpr double drawable_limit = 1e7;
 bool drawable_number(double v);
 
+// An operation whose args point at its own room on entry gets a small
+// argument record there; otherwise every record is allocated on its own.
 int set_draw_op(draw_op *op, const char *action, const char *data);
 int ins_draw_op(GtkWidget *widget, const char *action, const char *data);
 int remove_draw_ops(GtkWidget *widget, const char *data);

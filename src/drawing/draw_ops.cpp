@@ -3,6 +3,7 @@
 #include "drawing/draw_op.h"
 #include "widgets/widgets.h"
 #include <cstdlib>
+#include <new>
 
 namespace {
 
@@ -94,12 +95,61 @@ void replace(GtkWidget *widget, draw_list *list, draw_op *op)
     free_draw_op(found);
 }
 
+// Operations are carved from large blocks and recycled through a free list:
+// a malloc of its own per operation would add its header and alignment to
+// each of the millions an animation may hold. Sanitizer builds allocate
+// each one alone, so that a stale pointer into the list is still caught.
+#if defined(__SANITIZE_ADDRESS__)
+draw_op *take_draw_op()
+{
+    auto *op = static_cast<draw_op *>(calloc(1, sizeof(draw_op)));
+    if (op == nullptr)
+        OOM_ABORT();
+    return op;
+}
+
+void give_back_draw_op(draw_op *op)
+{
+    free(op);
+}
+#else
+constexpr size_t ops_per_block = 4096;
+draw_op *spare_ops = nullptr;   // linked through next; GUI thread only
+draw_op *fresh_ops = nullptr;   // the rest of the newest block
+size_t fresh_left = 0;
+
+draw_op *take_draw_op()
+{
+    draw_op *op = spare_ops;
+    if (op != nullptr) {
+        spare_ops = op->next;
+    } else {
+        if (fresh_left == 0) {
+            fresh_ops = static_cast<draw_op *>(malloc(ops_per_block * sizeof(draw_op)));
+            if (fresh_ops == nullptr)
+                OOM_ABORT();
+            fresh_left = ops_per_block;
+        }
+        op = fresh_ops++;
+        --fresh_left;
+    }
+    return new (op) draw_op{};
+}
+
+void give_back_draw_op(draw_op *op)
+{
+    op->next = spare_ops;
+    spare_ops = op;
+}
+#endif
+
 } // namespace
 
 void free_draw_op(draw_op *op)
 {
-    free(op->args);
-    free(op);
+    if (op->args != op->room)
+        free(op->args);
+    give_back_draw_op(op);
 }
 
 draw_op *first_draw_op(GtkWidget *widget)
@@ -109,9 +159,8 @@ draw_op *first_draw_op(GtkWidget *widget)
 
 int ins_draw_op(GtkWidget *widget, const char *action, const char *data)
 {
-    auto *op = static_cast<draw_op *>(calloc(1, sizeof(draw_op)));
-    if (op == nullptr)
-        OOM_ABORT();
+    draw_op *op = take_draw_op();
+    op->args = op->room;
     int result = set_draw_op(op, action, data);
     if (result == 0) {
         free_draw_op(op);
