@@ -65,9 +65,12 @@ def editable_ui(renderers):
 class Channel:
     """A process on two FIFOs: lines go in through one, lines come out of the other."""
 
-    def __init__(self, proc, in_path, out_path):
+    def __init__(self, proc, in_path=None, out_path=None):
         self.proc = proc
         self.buffer = b""
+        if in_path is None:  # on the process's standard input and output
+            self.wfd, self.rfd = proc.stdin.fileno(), proc.stdout.fileno()
+            return
         deadline = time.monotonic() + TIMEOUT
         while True:
             try:
@@ -108,8 +111,12 @@ class Channel:
             pass
 
     def close(self):
-        os.close(self.wfd)
-        os.close(self.rfd)
+        if self.proc.stdin is not None:
+            self.proc.stdin.close()
+            self.proc.stdout.close()
+        else:
+            os.close(self.wfd)
+            os.close(self.rfd)
         try:
             self.proc.wait(10)
         except subprocess.TimeoutExpired:
@@ -217,13 +224,14 @@ def wish_throughput():
     return COMMANDS / best_of(once)
 
 
-def round_trips(channel, line):
+def round_trips(channel, line, answer=None):
     data = (line + "\n").encode()
+    answer = line if answer is None else answer
     times = []
     for _ in range(PINGS):
         start = time.monotonic()
         channel.write(data)
-        channel.wait_for(line)
+        channel.wait_for(answer)
         times.append(time.monotonic() - start)
     times.sort()
     return statistics.median(times), times[int(len(times) * 0.99)]
@@ -332,6 +340,74 @@ def broadway_rows(x11_rate, x11_median):
              "%.0f us X11" % (x11_median * 1e6), "%.2fx" % (median / x11_median), "-", "-")]
 
 
+# The peer's answer to a ping: a label, and one line back for "l:ping", with
+# line buffering on both channels; the channels are standard input and output
+# or the two FIFOs named on its command line.
+WISH_SCRIPT = r"""label .l -text x; pack .l
+if {$argc == 2} {set in [open [lindex $argv 0] r]; set out [open [lindex $argv 1] w]} else {set in stdin; set out stdout}
+fconfigure $in -blocking 0 -buffering line; fconfigure $out -buffering line
+proc answer {in out} {
+    while {[gets $in line] >= 0} {if {$line eq "l:ping"} {puts $out "l:ping "} else {.l configure -text $line}}
+    if {[eof $in]} exit
+}
+fileevent $in readable [list answer $in $out]
+"""
+
+
+def wish_program():
+    return shutil.which("wish8.6") or shutil.which("wish")
+
+
+def piped(args):
+    proc = subprocess.Popen([str(a) for a in args], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                            stderr=subprocess.DEVNULL, bufsize=0)
+    return Channel(proc)
+
+
+def on_fifos(args, d):
+    proc = subprocess.Popen([str(a) for a in args], cwd=d, stdin=subprocess.DEVNULL,
+                            stderr=subprocess.DEVNULL)
+    return Channel(proc, d / "in", d / "out")
+
+
+def ping_rounds(start):
+    """Best median of three rounds of pings on the channel that start() opens."""
+    def once():
+        channel = start()
+        try:
+            channel.write(b"l:ping\n")  # up and answering
+            channel.wait_for("l:ping ")
+            return round_trips(channel, "l:ping", "l:ping ")
+        finally:
+            channel.close()
+    return best_of(once, 3)
+
+
+def peer_round_trips():
+    """wirepanel and wish answering the same pings, on pipes and on FIFOs;
+    None for wish when it is not installed."""
+    script = WORK / "answer.tcl"
+    script.write_text(WISH_SCRIPT)
+    wish = wish_program()
+    results = {}
+    for kind in ("pipes", "FIFOs"):
+        def panel():
+            d = fifo_pair("rt" + str(time.monotonic_ns()))
+            (d / "panel.ui").write_text(LABEL_UI)
+            args = [WIREPANEL, "-u", d / "panel.ui"]
+            if kind == "pipes":
+                return piped(args)
+            return on_fifos(args + ["-i", d / "in", "-o", d / "out"], d)
+
+        def peer():
+            d = fifo_pair("rtw" + str(time.monotonic_ns()))
+            if kind == "pipes":
+                return piped([wish, script])
+            return on_fifos([wish, script, d / "in", d / "out"], d)
+        results[kind] = (ping_rounds(panel), ping_rounds(peer) if wish else None)
+    return results
+
+
 def drawing_ingest():
     lines = ["d:line_to 1 %d %d\n" % (i % 400, (i * 7) % 300) for i in range(DRAW_OPS)]
     lines.append("d:stroke 1\n")
@@ -377,7 +453,7 @@ def resident_bytes(pid):
 
 
 def memory():
-    panel = start_panel(DRAW_UI, "memory")
+    panel = start_panel(DRAW_UI, "memory" + str(time.monotonic_ns()))
     try:
         # A first batch settles the allocator's arenas so that what follows is growth.
         panel.write(b"d:move_to 1 0 0\nmain:ping\n")
@@ -417,6 +493,15 @@ def main():
     row("round trip", "%.0f us (p99 %.0f us)" % (median * 1e6, p99 * 1e6), "",
         "%.0f us (p99 %.0f us) FIFO echo" % (echo_median * 1e6, echo_p99 * 1e6),
         "%.2fx" % (median / echo_median), "<= 3x", median <= 3 * echo_median)
+    for kind, (panel, peer) in peer_round_trips().items():
+        case = "round trip, %s" % kind
+        figure = "%.0f us (p99 %.0f us)" % (panel[0] * 1e6, panel[1] * 1e6)
+        if peer is None:
+            rows.append((case, figure, "no wish installed", "-", "<= wish", "NO"))
+            continue
+        row(case, figure, "", "%.0f us (p99 %.0f us) wish" % (peer[0] * 1e6, peer[1] * 1e6),
+            "%.2fx (p99 %.2fx)" % (panel[0] / peer[0], panel[1] / peer[1]), "<= 1x, p99 <= 1x",
+            panel[0] <= peer[0] and panel[1] <= peer[1])
     rows.extend(broadway_rows(rate, median))
     ingest = drawing_ingest()
     row("drawing ingest", "%.0f" % ingest, "op/s", "%.0f cmd/s commands" % rate,
