@@ -55,6 +55,7 @@ struct web_options {
     std::string cert;
     std::string key;
     std::vector<std::string> passed; // wirepanel's own arguments
+    bool prints_only = false;        // -V or -G: wirepanel prints and ends
 };
 
 // One running broadwayd: its process, display number and where it serves.
@@ -151,6 +152,8 @@ void pass_short_options(web_options &opt, int argc, char **argv, int &i)
         if (*c == 'b')
             fail("-b is not supported: the display ends with wirepanel, so wirepanel stays "
                  "in the foreground; put wirepanel-web itself in the background instead\n");
+        if (*c == 'V' || *c == 'G')
+            opt.prints_only = true;
         if (strchr("eilOou", *c)) {
             if (c[1] == '\0' && i + 1 < argc)
                 opt.passed.push_back(argv[++i]);
@@ -613,9 +616,22 @@ void on_child(int)
 
 } // namespace
 
+// -V and -G print without any display, so no server is started for them.
+void run_without_display(const std::string &program, const web_options &opt)
+{
+    std::vector<char *> args = {const_cast<char *>(program.c_str())};
+    for (const std::string &arg : opt.passed)
+        args.push_back(const_cast<char *>(arg.c_str()));
+    args.push_back(nullptr);
+    execv(program.c_str(), args.data());
+    fail("%s: %s\n", program.c_str(), strerror(errno));
+}
+
 int main(int argc, char **argv)
 {
     web_options opt = parse_options(argc, argv);
+    if (opt.prints_only)
+        run_without_display(wirepanel_program(), opt);
     gchar *found = g_find_program_in_path("broadwayd");
     if (!found)
         fail("broadwayd not found; it comes with the Debian package libgtk-3-bin\n");

@@ -440,6 +440,17 @@ def test_a_missing_broadwayd_names_its_package(tmp_path):
         "libgtk-3-bin\n")
 
 
+@pytest.mark.parametrize("option", ["-V", "-G"])
+def test_version_and_toolkit_lines_need_no_display_server(tmp_path, option):
+    env = dict(os.environ, PATH=str(tmp_path))  # no broadwayd to start
+    for name in ("DISPLAY", "WAYLAND_DISPLAY", "BROADWAY_DISPLAY"):
+        env.pop(name, None)
+    direct = subprocess.run([WIREPANEL, option], capture_output=True, text=True, env=env,
+                            timeout=TIMEOUT)
+    assert run_web([option], env=env) == (0, direct.stdout, "")
+    assert direct.returncode == 0 and direct.stdout
+
+
 def test_help_goes_to_standard_output():
     status, out, err = run_web(["--help"])
     assert (status, err) == (0, "")
