@@ -17,8 +17,6 @@ void rel_move_for(cairo_t *cr, const move_for_args &a)
 {
     if (a.anchor < 0 || a.anchor >= anchor_count)
         ASSUMPTION_ABORT();
-    if (!cairo_has_current_point(cr))
-        return;
     cairo_text_extents_t extents;
     cairo_text_extents(cr, a.text, &extents);
     const anchor_row &anchor = anchors[a.anchor];
@@ -35,41 +33,6 @@ bool arc_too_large(cairo_t *cr, double radius)
     cairo_user_to_device_distance(cr, &ax, &ay);
     cairo_user_to_device_distance(cr, &bx, &by);
     return !(std::hypot(ax, ay) <= drawable_limit && std::hypot(bx, by) <= drawable_limit);
-}
-
-// Calls that cairo would refuse put the whole context into an error state:
-// nothing after them would be drawn, and the toolkit would warn at every
-// frame. Such an operation is passed over instead.
-
-// A relative move or line needs a current point.
-bool has_point(cairo_t *cr)
-{
-    return cairo_has_current_point(cr);
-}
-
-// The transformation in force must stay invertible.
-void transform(cairo_t *cr, const cairo_matrix_t &m)
-{
-    cairo_matrix_t product;
-    cairo_get_matrix(cr, &product);
-    cairo_matrix_multiply(&product, &m, &product);
-    cairo_matrix_t inverse = m;
-    if (cairo_matrix_invert(&inverse) == CAIRO_STATUS_SUCCESS &&
-        cairo_matrix_invert(&product) == CAIRO_STATUS_SUCCESS)
-        cairo_transform(cr, &m);
-}
-
-// Dash lengths may not be negative, nor all zero.
-void set_dash(cairo_t *cr, const dash_args &r)
-{
-    bool any = false;
-    for (int i = 0; i < r.count; i++) {
-        if (r.dashes[i] < 0)
-            return;
-        any = any || r.dashes[i] > 0;
-    }
-    if (r.count == 0 || any)
-        cairo_set_dash(cr, r.dashes, r.count, 0.0);
 }
 
 using arc_fn = void (*)(cairo_t *, double, double, double, double, double);
@@ -121,14 +84,16 @@ constexpr draw_fn draw_calls[draw_op_kind_count] = {
     },
     /* REL_CURVE_TO    */ [](cairo_t *cr, const void *a) {
         auto &r = arg<curve_args>(a);
-        if (has_point(cr))
-            cairo_rel_curve_to(cr, r.x1, r.y1, r.x2, r.y2, r.x3, r.y3);
+        cairo_rel_curve_to(cr, r.x1, r.y1, r.x2, r.y2, r.x3, r.y3);
     },
-    /* REL_LINE_TO     */ [](cairo_t *cr, const void *a) { if (has_point(cr)) cairo_rel_line_to(cr, arg<point_args>(a).x, arg<point_args>(a).y); },
-    /* REL_MOVE_TO     */ [](cairo_t *cr, const void *a) { if (has_point(cr)) cairo_rel_move_to(cr, arg<point_args>(a).x, arg<point_args>(a).y); },
+    /* REL_LINE_TO     */ [](cairo_t *cr, const void *a) { cairo_rel_line_to(cr, arg<point_args>(a).x, arg<point_args>(a).y); },
+    /* REL_MOVE_TO     */ [](cairo_t *cr, const void *a) { cairo_rel_move_to(cr, arg<point_args>(a).x, arg<point_args>(a).y); },
     /* REL_MOVE_FOR    */ [](cairo_t *cr, const void *a) { rel_move_for(cr, arg<move_for_args>(a)); },
     /* RESET_TRANSFORM */ [](cairo_t *cr, const void *) { reset_transform(cr); },
-    /* SET_DASH        */ [](cairo_t *cr, const void *a) { set_dash(cr, arg<dash_args>(a)); },
+    /* SET_DASH        */ [](cairo_t *cr, const void *a) {
+        auto &r = arg<dash_args>(a);
+        cairo_set_dash(cr, r.dashes, r.count, 0.0);
+    },
     /* SET_FONT_FACE   */ [](cairo_t *cr, const void *a) {
         auto &r = arg<font_face_args>(a);
         cairo_select_font_face(cr, r.family, static_cast<cairo_font_slant_t>(r.slant),
@@ -146,7 +111,7 @@ constexpr draw_fn draw_calls[draw_op_kind_count] = {
     /* SHOW_TEXT       */ [](cairo_t *cr, const void *a) { cairo_show_text(cr, static_cast<const char *>(a)); },
     /* STROKE          */ [](cairo_t *cr, const void *) { cairo_stroke(cr); },
     /* STROKE_PRESERVE */ [](cairo_t *cr, const void *) { cairo_stroke_preserve(cr); },
-    /* TRANSFORM       */ [](cairo_t *cr, const void *a) { transform(cr, arg<cairo_matrix_t>(a)); },
+    /* TRANSFORM       */ [](cairo_t *cr, const void *a) { cairo_transform(cr, &arg<cairo_matrix_t>(a)); },
 };
 
 } // namespace

@@ -241,12 +241,17 @@ class Drain(threading.Thread):
                 self.event.set()
 
 
-# What standard error may hold: the system's own messages, and the CSS
-# parser's warnings about the client's own "style" data. Any other message
-# of the toolkit is a precondition the server failed to check.
+# What standard error may hold: the system's own messages, the CSS parser's
+# warnings about the client's own "style" data, and the toolkit's report of a
+# draw list that cairo refused (a relative move without a current point, a
+# dash list or transformation it rejects), after which that replay draws no
+# more. Any other message of the toolkit is a precondition the server failed
+# to check.
 ALLOWED = re.compile(
     r"^$|^(ignoring |missing model/|send error; |column \d+: |X error |printing |print|"
     r"(\(wirepanel:\d+\): )?Gtk-WARNING \*\*: [0-9:.]+: Theme parsing error: |"
+    r"(\(wirepanel:\d+\): )?Gtk-WARNING \*\*: [0-9:.]+: drawing failure for widget '\w+': "
+    r"(no current point defined|invalid value for a dash setting|invalid matrix \(not invertible\))$|"
     # The machine's own: no system bus for the print backends.
     r"\*\* \(wirepanel:\d+\): WARNING \*\*: [0-9:.]+: Couldn't connect to D-Bus system bus)")
 SANITIZER = re.compile(r"(AddressSanitizer|LeakSanitizer|UndefinedBehaviorSanitizer|runtime error:)")
