@@ -161,13 +161,28 @@ void exit_without_display()
     exit_with_message(1, stderr, "cannot open display with %s\n", tried.c_str());
 }
 
+namespace {
+
+// A log or error file is the user's own: only its owner may read it. A
+// device or FIFO named instead (/dev/null, a terminal) is shared with other
+// users and programs, so its permissions stay as they are.
+int keep_to_owner(FILE *file)
+{
+    struct stat st;
+    if (fstat(fileno(file), &st) != 0)
+        return -1;
+    return S_ISREG(st.st_mode) ? fchmod(fileno(file), 0600) : 0;
+}
+
+}  // namespace
+
 void redirect_stderr(const char *name)
 {
     if (name == nullptr)
         return;
     if (freopen(name, "a", stderr) == nullptr)
         exit_with_message(1, stdout, "redirecting stderr to %s: %s\n", name, strerror(errno));
-    if (fchmod(fileno(stderr), 0600) != 0)
+    if (keep_to_owner(stderr) != 0)
         exit_with_message(1, stdout, "setting permissions of %s: %s\n", name, strerror(errno));
     setvbuf(stderr, nullptr, _IOLBF, 0);
 }
@@ -312,7 +327,7 @@ FILE *open_log(const char *name)
     FILE *log = fopen(name, "a");
     if (log == nullptr)
         exit_with_message(1, stderr, "opening log file %s: %s\n", name, strerror(errno));
-    if (fchmod(fileno(log), 0600) != 0)
+    if (keep_to_owner(log) != 0)
         exit_with_message(1, stderr, "setting permissions of %s: %s\n", name, strerror(errno));
     return log;
 }

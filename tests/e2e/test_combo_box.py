@@ -55,6 +55,7 @@ def scroll_over_it(p, wid):
     xdotool("mousemove", "--window", wid, 10, 10, "click", 5)
 
 
+@pytest.mark.x11
 @pytest.mark.parametrize("choose", [pick_from_the_list, scroll_over_it],
                          ids=["pick-from-the-list", "scroll"])
 def test_a_persons_choice_is_reported(combo, choose):

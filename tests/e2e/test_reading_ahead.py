@@ -132,6 +132,7 @@ def test_a_quit_inside_a_batch_on_fifos_runs_nothing_after_it(panel):
         p.read_line()
 
 
+@pytest.mark.x11
 @pytest.mark.parametrize("stdio", [True, False], ids=["std streams", "FIFOs"])
 def test_lines_sent_while_the_print_dialog_waits_run_inside_its_loop(panel, tmp_path, stdio):
     p = panel(window_ui(ENTRY, extra=DIALOG), stdio=stdio,

@@ -202,8 +202,12 @@ def snapshot_of(path):
     return stat.S_IFMT(st.st_mode), stat.S_IMODE(st.st_mode), content
 
 
+# On Wayland the toolkit's window and cursor buffers are files too, and a
+# file-size limit makes it abort there; the limit is tried under X only.
 @pytest.mark.parametrize("saver_name", SAVERS)
-@pytest.mark.parametrize("case_name", CASES)
+@pytest.mark.parametrize("case_name", [
+    pytest.param(name, marks=pytest.mark.x11) if name == "file size limit" else name
+    for name in CASES])
 def test_a_save_is_complete_or_refused_with_the_old_file_kept(panel, tmp_path, case_name,
                                                              saver_name):
     case, saver = CASES[case_name], SAVERS[saver_name]

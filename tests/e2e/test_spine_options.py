@@ -1,5 +1,6 @@
 """The command line: every option with its exact message, stream and status."""
 import os
+import stat
 import re
 import subprocess
 import time
@@ -95,6 +96,21 @@ def test_stderr_redirected_to_file_with_0600(tmp_path, ui):
     assert (proc.returncode, proc.stdout, proc.stderr) == (0, b"", b"")
     assert err_file.read_text() == 'before\nignoring command "nosuch:x"\n  no object with that id\n'
     assert mode_of(err_file) == 0o600
+
+
+@pytest.mark.parametrize("option", ["-O", "-l"])
+def test_a_device_named_as_log_or_error_file_keeps_its_permissions(tmp_path, ui, option):
+    # A private stand-in for /dev/null: the same device under another name.
+    device = tmp_path / "null"
+    try:
+        os.mknod(device, stat.S_IFCHR | 0o666, os.makedev(1, 3))
+    except PermissionError:
+        pytest.skip("making a device node needs root")
+    os.chmod(device, 0o666)
+    proc = subprocess.run([WIREPANEL, "-u", ui, option, str(device)],
+                          input=b"main:main_quit\n", capture_output=True, timeout=TIMEOUT)
+    assert (proc.returncode, proc.stdout, proc.stderr) == (0, b"", b"")
+    assert mode_of(device) == 0o666
 
 
 def test_stderr_redirection_failure_goes_to_stdout(tmp_path, ui):

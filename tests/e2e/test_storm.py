@@ -6,6 +6,8 @@ import random
 import time
 from pathlib import Path
 
+import pytest
+
 from storm import UI, Drain, Storm, sanitizer_report, unexpected
 
 ROOT = Path(__file__).resolve().parents[2]
@@ -40,6 +42,10 @@ def storm_env(tmp_path):
     return env
 
 
+# Off X11 the toolkit draws a window into an image of the client's own, no
+# wider than 32767 pixels, and the storm's long texts grow windows past that,
+# which ends the process inside the toolkit; the storm stays with X.
+@pytest.mark.x11
 def test_storm_leaves_the_server_answering(panel, tmp_path):
     seed = random.randrange(1 << 32) if SEED == "random" else int(SEED)
     print("storm seed %d, %d commands (replay: WIREPANEL_STORM_SEED=%d)" % (seed, SIZE, seed))
