@@ -308,6 +308,8 @@ GtkBuilder *load_builder(const char *ui_name)
     xmlDocPtr doc = parse_ui_file(ui_name);
     GtkBuilder *builder = gtk_builder_new();
     GError *error = nullptr;
+    // The builder reads the file itself, not the text already parsed: only
+    // then does it resolve the file names in it (images, say) beside the file.
     if (gtk_builder_add_from_file(builder, ui_name, &error) == 0) {
         if (names_file(error->message, ui_name))
             exit_with_message(1, stderr, "%s\n", error->message);
