@@ -10,7 +10,7 @@ import time
 import pytest
 
 from conftest import TIMEOUT, WIREPANEL, window_id, window_ui, xdotool
-from test_widgets_print import DIALOG, answer, is_mapped
+from test_widgets_print import DIALOG, answer, finish, is_mapped
 
 ENTRY = '<child><object class="GtkEntry" id="e"><property name="visible">1</property></object></child>'
 
@@ -146,11 +146,7 @@ def test_lines_sent_while_the_print_dialog_waits_run_inside_its_loop(panel, tmp_
     assert is_mapped(wid)
     xdotool("windowfocus", "--sync", wid)
     answer("alt+c")
-    deadline = time.monotonic() + TIMEOUT
-    while is_mapped(wid):
-        assert time.monotonic() < deadline, "the dialog stays open"
-        time.sleep(0.05)
-    assert p.ping() == []
+    finish(p, wid)
     assert p.quit() == 0
 
 
