@@ -137,8 +137,14 @@ def test_a_quit_inside_a_batch_on_fifos_runs_nothing_after_it(panel):
 def test_lines_sent_while_the_print_dialog_waits_run_inside_its_loop(panel, tmp_path, stdio):
     p = panel(window_ui(ENTRY, extra=DIALOG), stdio=stdio,
               env=dict(os.environ, HOME=str(tmp_path)))
+    p.ping()  # the panel is up before the dialog is asked for
     p.send("pd:print /nonexistent/file.pdf")
-    wid = window_id("print-test")
+    # The dialog loads its print back-ends first, which on a busy machine takes a while.
+    try:
+        wid = window_id("print-test", timeout=TIMEOUT * 3, pid=p.proc.pid)
+    except AssertionError as error:
+        raise AssertionError("%s; running %s, stderr %r" % (
+            error, p.proc.poll() is None, p.all_errors())) from None
     # Written only once the dialog is up, so they are read inside its loop.
     p.send("e:set_text inside", "main:ping")
     assert p.read_line() == "e:text inside"
