@@ -66,10 +66,18 @@ void *digest_cmd(info *reader);
 command_data *command_new(info *reader, const char *line, size_t len);
 // Runs a record's handler and frees the record.
 gboolean run_update(gpointer record);
+// Splits a record's working copy into name, action and data and chooses
+// its handler; a "load" line reads its command file here.
+void resolve_command(info *reader, command_data *record);
 void update_nothing(command_data *);
 void update_main_quit(command_data *);
 void update_ignore(command_data *);
+// The handler of an object's exact class, from the table of classes.
 update_fn dispatch_handler(GType type);
+// The last handler of every command: the actions that any widget (or any
+// object) knows, and else the complaint. Every class handler hands on
+// what it does not know.
+void update_widget(command_data *cmd);
 // Queues a record for the GUI thread; records run in the order queued.
 void hand_over(command_data *record);
 // An activation started by a command and finished later by the toolkit;

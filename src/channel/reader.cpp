@@ -1,7 +1,6 @@
 // The reader thread: reads lines, splits them, finds the addressed object
 // and hands each command to the GUI thread in the order read.
 #include "channel/channel.h"
-#include "widgets/widgets.h"
 
 #include <cctype>
 #include <clocale>
@@ -36,17 +35,6 @@ void update_ignore(command_data *cmd)
     else
         refuse_unknown_name(cmd);
     complain(cmd);
-}
-
-void update_main_quit(command_data *cmd)
-{
-    if (!is_blank(cmd->data)) {
-        refuse_because("main_quit takes no data");
-        update_widget(cmd);
-        return;
-    }
-    gtk_main_quit();
-    cancel_waiting_dialogs();
 }
 
 // Null when "C" is already in force, which spares the copy and both switches
@@ -150,31 +138,6 @@ bool is_comment_or_empty(const char *line, size_t len)
     while (isspace(static_cast<unsigned char>(*line)))
         ++line;
     return *line == '#';
-}
-
-// Splits the working copy and chooses the record's handler.
-void resolve_command(info *reader, command_data *record)
-{
-    strcpy(record->buf, record->cmd);
-    split_positions p = split_command(record->buf);
-    record->action = record->buf + p.action_start;
-    record->data = record->buf + p.data_start;
-    const char *name = record->buf + p.name_start;
-    if (streq(record->action, "main_quit")) {
-        record->fn = update_main_quit;
-        return;
-    }
-    if (streq(record->action, "load") && *record->data && remember_loading_file(record->data)) {
-        record->fn = load_command_file(reader, record->data, &record->reason);
-        return;
-    }
-    record->obj = gtk_builder_get_object(reader->builder, name);
-    if (record->obj == nullptr) {
-        record->fn = update_ignore;
-        return;
-    }
-    record->type = G_OBJECT_TYPE(record->obj);
-    record->fn = dispatch_handler(record->type);
 }
 
 }  // namespace

@@ -42,3 +42,26 @@ GObject *lookup_id_prefix(GtkBuilder *builder, size_t suffix_position, const cha
         prefix[i] = id[i];
     return gtk_builder_get_object(builder, prefix);
 }
+
+// Blocks or unblocks the target's recorded handlers at most once each, so
+// one "block 0" undoes any number of "block 1".
+bool set_handlers_blocked(command_data *cmd, GObject *target)
+{
+    unsigned value;
+    if (!scan_truth(cmd->data, &value))
+        return false;
+    if (target == nullptr)
+        return true;
+    bool block = value == 1;
+    auto *record = static_cast<handler_record *>(g_object_get_data(target, "signal-id"));
+    for (; record != nullptr; record = record->next) {
+        if (record->blocked == block)
+            continue;
+        if (block)
+            g_signal_handler_block(target, record->id);
+        else
+            g_signal_handler_unblock(target, record->id);
+        record->blocked = block;
+    }
+    return true;
+}

@@ -1,6 +1,6 @@
 // The start-up steps that can fail, each with its one message and status.
 #include "startup/startup.h"
-#include "feedback/feedback.h"
+#include "startup/class_tables.h"
 #include "widgets/widgets.h"
 #include "treeview/treeview.h"
 

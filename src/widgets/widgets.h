@@ -8,10 +8,18 @@
 // largest screens.
 constexpr int max_widget_size = 16384;
 
-// Generic actions and style.
-void update_widget(command_data *cmd);
-// False when the data is no truth value.
-bool set_handlers_blocked(command_data *cmd, GObject *target);
+// The actions that every widget knows (their table is with the other
+// tables of classes); each answers false when it cannot take the command.
+bool generic_block(command_data *cmd);
+bool generic_set_sensitive(command_data *cmd);
+bool generic_set_visible(command_data *cmd);
+bool generic_set_tooltip_text(command_data *cmd);
+bool generic_grab_focus(command_data *cmd);
+bool generic_set_size_request(command_data *cmd);
+bool generic_force(command_data *cmd);
+bool generic_ping(command_data *cmd);
+
+// Style.
 void attach_style_provider(GObject *obj);
 bool update_widget_style(command_data *cmd);
 
