@@ -8,6 +8,30 @@
 
 namespace {
 
+void send_text_on_click(GObject *button, GObject *view, FILE *out);
+void send_selection_on_click(GObject *button, GObject *view, FILE *out);
+void hide_or_quit_on_click(GObject *button, GObject *dialog, FILE *out);
+void send_file_then_hide_or_quit(GObject *button, GObject *dialog, FILE *out);
+void send_file_and_folder_on_click(GObject *button, GObject *dialog, FILE *out);
+
+// A button named after another object: the part of its id before the
+// suffix names the target, which must be-a the class. The first row whose
+// target is there decides; a button without one writes only "clicked".
+struct button_suffix {
+    const char *suffix;
+    GType (*target_type)();
+    bool clicked_line;  // the "clicked" line comes first; else this row sends instead
+    void (*connect)(GObject *button, GObject *target, FILE *out);
+};
+
+constexpr button_suffix button_suffixes[] = {
+    {"_send_text", gtk_text_view_get_type, false, send_text_on_click},
+    {"_send_selection", gtk_text_view_get_type, false, send_selection_on_click},
+    {"_cancel", gtk_dialog_get_type, true, hide_or_quit_on_click},
+    {"_ok", gtk_dialog_get_type, true, send_file_then_hide_or_quit},
+    {"_apply", gtk_file_chooser_dialog_get_type, true, send_file_and_folder_on_click},
+};
+
 // Closing the main window ends the main loop; the window is kept until exit.
 gboolean quit_main_loop(gpointer)
 {
@@ -22,12 +46,40 @@ gboolean keep_window_on_delete(GtkWidget *, GdkEvent *, gpointer)
     return TRUE;
 }
 
-void connect_hide_or_quit(GObject *button, GObject *dialog)
+void send_text_on_click(GObject *button, GObject *view, FILE *out)
+{
+    GObject *buffer = G_OBJECT(gtk_text_view_get_buffer(GTK_TEXT_VIEW(view)));
+    connect_recorded(button, "clicked", G_CALLBACK(send_buffer_text),
+                     info_obj_new(out, buffer, nullptr));
+}
+
+void send_selection_on_click(GObject *button, GObject *view, FILE *out)
+{
+    GObject *buffer = G_OBJECT(gtk_text_view_get_buffer(GTK_TEXT_VIEW(view)));
+    connect_recorded(button, "clicked", G_CALLBACK(send_buffer_selection),
+                     info_obj_new(out, buffer, nullptr));
+}
+
+void hide_or_quit_on_click(GObject *button, GObject *dialog, FILE *)
 {
     if (streq(widget_name(dialog), "main"))
         connect_recorded_swapped(button, "clicked", G_CALLBACK(quit_main_loop), nullptr);
     else
         connect_recorded_swapped(button, "clicked", G_CALLBACK(gtk_widget_hide), dialog);
+}
+
+void send_file_and_folder_on_click(GObject *button, GObject *dialog, FILE *out)
+{
+    connect_recorded_swapped(button, "clicked", G_CALLBACK(send_dialog_file_and_folder),
+                             info_obj_new(out, dialog, nullptr));
+}
+
+// A file chooser reports its choice before it goes away.
+void send_file_then_hide_or_quit(GObject *button, GObject *dialog, FILE *out)
+{
+    if (GTK_IS_FILE_CHOOSER_DIALOG(dialog))
+        send_file_and_folder_on_click(button, dialog, out);
+    hide_or_quit_on_click(button, dialog, out);
 }
 
 // The object named by the part of id before the first occurrence of suffix,
@@ -46,32 +98,18 @@ GObject *suffix_target(info *wiring, const char *id, const char *suffix, GType t
 void wire_button(GObject *button, info *wiring)
 {
     const char *id = widget_name(button);
-    FILE *out = wiring->out;
-    GObject *target;
-    if ((target = suffix_target(wiring, id, "_send_text", GTK_TYPE_TEXT_VIEW))) {
-        GObject *buffer = G_OBJECT(gtk_text_view_get_buffer(GTK_TEXT_VIEW(target)));
-        connect_recorded(button, "clicked", G_CALLBACK(send_buffer_text),
-                         info_obj_new(out, buffer, nullptr));
+    for (const button_suffix &row : button_suffixes) {
+        GObject *target = suffix_target(wiring, id, row.suffix, row.target_type());
+        if (target == nullptr)
+            continue;
+        if (row.clicked_line)
+            connect_recorded(button, "clicked", G_CALLBACK(send_tag_only),
+                             info_txt_new(wiring->out, "clicked"));
+        row.connect(button, target, wiring->out);
         return;
     }
-    if ((target = suffix_target(wiring, id, "_send_selection", GTK_TYPE_TEXT_VIEW))) {
-        GObject *buffer = G_OBJECT(gtk_text_view_get_buffer(GTK_TEXT_VIEW(target)));
-        connect_recorded(button, "clicked", G_CALLBACK(send_buffer_selection),
-                         info_obj_new(out, buffer, nullptr));
-        return;
-    }
-    connect_recorded(button, "clicked", G_CALLBACK(send_tag_only), info_txt_new(out, "clicked"));
-    if ((target = suffix_target(wiring, id, "_cancel", GTK_TYPE_DIALOG))) {
-        connect_hide_or_quit(button, target);
-    } else if ((target = suffix_target(wiring, id, "_ok", GTK_TYPE_DIALOG))) {
-        if (GTK_IS_FILE_CHOOSER_DIALOG(target))
-            connect_recorded_swapped(button, "clicked", G_CALLBACK(send_dialog_file_and_folder),
-                                     info_obj_new(out, target, nullptr));
-        connect_hide_or_quit(button, target);
-    } else if ((target = suffix_target(wiring, id, "_apply", GTK_TYPE_FILE_CHOOSER_DIALOG))) {
-        connect_recorded_swapped(button, "clicked", G_CALLBACK(send_dialog_file_and_folder),
-                                 info_obj_new(out, target, nullptr));
-    }
+    connect_recorded(button, "clicked", G_CALLBACK(send_tag_only),
+                     info_txt_new(wiring->out, "clicked"));
 }
 
 void wire_menu_item(GObject *item, info *wiring)

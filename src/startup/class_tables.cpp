@@ -184,9 +184,8 @@ void wire_renderer(GtkCellRenderer *renderer, GtkWidget *view, GtkTreeModel *mod
 void wire_tree_view_column(GObject *obj, info *wiring)
 {
     GtkTreeViewColumn *column = GTK_TREE_VIEW_COLUMN(obj);
-    GList *cells = gtk_cell_layout_get_cells(GTK_CELL_LAYOUT(column));
+    g_autoptr(GList) cells = gtk_cell_layout_get_cells(GTK_CELL_LAYOUT(column));
     int n = static_cast<int>(g_list_length(cells));
-    g_list_free(cells);
     GtkWidget *view = gtk_tree_view_column_get_tree_view(column);
     GtkTreeModel *model = view ? gtk_tree_view_get_model(GTK_TREE_VIEW(view)) : nullptr;
     connect_recorded(column, "clicked", G_CALLBACK(send_tag_only),
