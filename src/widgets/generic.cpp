@@ -158,8 +158,11 @@ bool generic_force(command_data *cmd)
     GtkWidget *widget = GTK_WIDGET(cmd->obj);
     for (const forced_feedback &row : forced_feedbacks) {
         if (G_TYPE_CHECK_INSTANCE_TYPE(widget, row.type())) {
-            cmd->info->txt = row.tag;
-            row.send(widget, cmd->info);
+            // A record of its own, as the wiring gives each callback: the
+            // reader's record is shared by every command.
+            info link = {.out = cmd->info->out, .in = nullptr, .log = nullptr,
+                         .builder = nullptr, .obj = nullptr, .obj2 = nullptr, .txt = row.tag};
+            row.send(widget, &link);
             return true;
         }
     }
@@ -173,7 +176,6 @@ bool generic_ping(command_data *cmd)
 {
     if (!is_blank(cmd->data))
         return false;
-    cmd->info->txt = "ping";
-    send_tag_only(cmd->obj, cmd->info);
+    send_feedback(cmd->info->out, cmd->obj, "ping");
     return true;
 }
