@@ -3,11 +3,6 @@
 
 #include "channel/channel.h"
 
-// A widget or window larger than any screen takes the toolkit many seconds
-// to lay out and paint, freezing the GUI: sizes are bounded far above the
-// largest screens.
-constexpr int max_widget_size = 16384;
-
 // Generic actions and style.
 void update_widget(command_data *cmd);
 // False when the data is no truth value.
