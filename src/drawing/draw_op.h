@@ -14,11 +14,12 @@ using parse_fn = bool(const char *args, void *room, void **record);
 // Carries out an operation's record on a cairo context.
 using replay_fn = void(cairo_t *cr, const void *args);
 
-// One draw keyword: how its arguments are read and how it is replayed.
+// One draw keyword: how its arguments are read and how it is replayed. Both
+// are references, so that a row that leaves one out does not compile.
 struct draw_command {
     const char *action;
-    parse_fn *parse;
-    replay_fn *replay;
+    parse_fn &parse;
+    replay_fn &replay;
     bool redraw;                 // whether an appended operation paints and so needs a repaint
     const char *form = nullptr;  // the data after the id, for the complaint
 };

@@ -8,12 +8,7 @@
 namespace {
 
 cairo_surface_t *eps_surface(cairo_write_func_t write, void *closure, double width,
-                             double height)
-{
-    cairo_surface_t *surface = cairo_ps_surface_create_for_stream(write, closure, width, height);
-    cairo_ps_surface_set_eps(surface, TRUE);
-    return surface;
-}
+                             double height);
 
 struct snapshot_format {
     const char *suffix;
@@ -29,6 +24,15 @@ constexpr snapshot_format snapshot_formats[] = {
     {.suffix = ".ps", .create = cairo_ps_surface_create_for_stream},
     {.suffix = ".svg", .create = cairo_svg_surface_create_for_stream},
 };
+
+// Encapsulated PostScript: PostScript that says it is one picture.
+cairo_surface_t *eps_surface(cairo_write_func_t write, void *closure, double width,
+                             double height)
+{
+    cairo_surface_t *surface = cairo_ps_surface_create_for_stream(write, closure, width, height);
+    cairo_ps_surface_set_eps(surface, TRUE);
+    return surface;
+}
 
 // Cairo's surfaces write through this into the saved file, so that the file
 // is replaced only when the whole drawing is in it.
