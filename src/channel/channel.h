@@ -213,6 +213,11 @@ void complain(command_data *cmd, const char *prefix = "");
 // Why no object has the record's name: the nearest id when one is close.
 bool refuse_unknown_name(command_data *cmd);
 
+// A widget or window larger than any screen takes the toolkit many seconds
+// to lay out and paint, freezing the GUI: sizes are bounded far above the
+// largest screens.
+constexpr int max_widget_size = 16384;
+
 // Data parsing helpers shared by every handler.
 // True when the data is empty or white space only (" %c" converts nothing).
 bool is_blank(const char *data);

@@ -3,11 +3,6 @@
 
 #include "channel/channel.h"
 
-// A widget or window larger than any screen takes the toolkit many seconds
-// to lay out and paint, freezing the GUI: sizes are bounded far above the
-// largest screens.
-constexpr int max_widget_size = 16384;
-
 // The actions that every widget knows (their table is with the other
 // tables of classes); each answers false when it cannot take the command.
 bool generic_block(command_data *cmd);
