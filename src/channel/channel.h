@@ -139,7 +139,8 @@ void log_msg(FILE *log, const char *line);
 void name_log(const char *name);
 // Writes out what the log still buffers, at exit, reporting a failure.
 void flush_log(FILE *log);
-long elapsed_usec(const struct timespec &start);
+// Microseconds from a g_get_monotonic_time reading until now.
+long elapsed_usec(gint64 start);
 
 // Most tabs one line of command data may hold; no real text comes near.
 constexpr size_t max_tabs_per_line = 1000;
