@@ -132,6 +132,10 @@ struct saved_file {
 // its target; false when anything failed, with the reason in `error`, and
 // the target is then untouched.
 bool commit_saved_file(saved_file &file);
+// The reasons every save gives, in one wording, when its file cannot be
+// opened or cannot be written; false, as refuse_because.
+bool refuse_unopened(const saved_file &file);
+bool refuse_unwritten(const saved_file &file);
 
 // Session log.
 void log_msg(FILE *log, const char *line);

@@ -182,3 +182,13 @@ bool commit_saved_file(saved_file &file)
     file.discard();
     return file.error == 0;
 }
+
+bool refuse_unopened(const saved_file &file)
+{
+    return refuse_because("cannot open the file: %s", g_strerror(file.error));
+}
+
+bool refuse_unwritten(const saved_file &file)
+{
+    return refuse_because("cannot write the file: %s", g_strerror(file.error));
+}

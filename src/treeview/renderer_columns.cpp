@@ -15,12 +15,20 @@
 
 namespace {
 
-// Text that libxml2 allocates, released with xmlFree; GLib has no
-// automatic cleanup for it.
+// Owners for what libxml2 allocates, which GLib's automatic cleanup does
+// not cover.
 struct xml_text_free {
     void operator()(xmlChar *text) const { xmlFree(text); }
 };
+struct xpath_context_free {
+    void operator()(xmlXPathContextPtr context) const { xmlXPathFreeContext(context); }
+};
+struct xpath_object_free {
+    void operator()(xmlXPathObjectPtr result) const { xmlXPathFreeObject(result); }
+};
 using xml_text_ptr = std::unique_ptr<xmlChar, xml_text_free>;
+using xpath_context_ptr = std::unique_ptr<xmlXPathContext, xpath_context_free>;
+using xpath_object_ptr = std::unique_ptr<xmlXPathObject, xpath_object_free>;
 
 const char *as_text(const xml_text_ptr &text)
 {
@@ -135,21 +143,17 @@ bool cell_is_true(GtkTreeModel *model, GtkTreeIter *iter, int column)
 }
 
 // The first node that the expression selects from the column's element, as text.
-xml_text_ptr xpath_lookup(const ui_document *ui, xmlNodePtr element,
-                             const std::string &expression)
+xml_text_ptr xpath_lookup(const ui_document *ui, xmlNodePtr element, const std::string &expression)
 {
-    xmlXPathContextPtr context = xmlXPathNewContext(ui->doc);
-    if (context == nullptr)
+    xpath_context_ptr context(xmlXPathNewContext(ui->doc));
+    if (!context)
         return nullptr;
     context->node = element;
-    xml_text_ptr answer;
-    xmlXPathObjectPtr result =
-        xmlXPathEvalExpression(reinterpret_cast<const xmlChar *>(expression.c_str()), context);
-    if (result != nullptr && result->nodesetval != nullptr && result->nodesetval->nodeNr > 0)
-        answer.reset(xmlNodeGetContent(result->nodesetval->nodeTab[0]));
-    xmlXPathFreeObject(result);
-    xmlXPathFreeContext(context);
-    return answer;
+    xpath_object_ptr result(xmlXPathEvalExpression(
+        reinterpret_cast<const xmlChar *>(expression.c_str()), context.get()));
+    if (!result || result->nodesetval == nullptr || result->nodesetval->nodeNr == 0)
+        return nullptr;
+    return xml_text_ptr(xmlNodeGetContent(result->nodesetval->nodeTab[0]));
 }
 
 }  // namespace

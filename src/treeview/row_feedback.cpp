@@ -46,13 +46,14 @@ const cell_format *format_of(GType type)
     return nullptr;
 }
 
-}  // namespace
-
+// A saved file holds "set" commands where feedback would name the type.
 void write_set_command(FILE *out, GObject *obj, const char *,
                        std::initializer_list<const char *> payload)
 {
     vsend_feedback(out, obj, "set", payload);
 }
+
+}  // namespace
 
 void send_tree_cell(line_writer writer, const char *path_text, GtkTreeIter *iter, int column,
                     info *ar)
@@ -74,20 +75,13 @@ void send_tree_cell(line_writer writer, const char *path_text, GtkTreeIter *iter
     writer(ar->out, ar->obj, g_type_name(row->type), {path_text, formatted, text});
 }
 
+namespace {
+
 void send_tree_row(line_writer writer, const char *path_text, GtkTreeIter *iter, info *ar)
 {
     int columns = gtk_tree_model_get_n_columns(GTK_TREE_MODEL(ar->obj2));
     for (int column = 0; column < columns; column++)
         send_tree_cell(writer, path_text, iter, column, ar);
-}
-
-gboolean save_tree_row(GtkTreeModel *model, GtkTreePath *path, GtkTreeIter *iter, gpointer data)
-{
-    auto *ar = static_cast<info *>(data);
-    g_autofree gchar *path_text = gtk_tree_path_to_string(path);
-    ar->obj2 = G_OBJECT(model);
-    send_tree_row(write_set_command, path_text, iter, ar);
-    return FALSE;
 }
 
 void send_selected_row(GtkTreeModel *model, GtkTreePath *path, GtkTreeIter *iter, gpointer data)
@@ -96,6 +90,17 @@ void send_selected_row(GtkTreeModel *model, GtkTreePath *path, GtkTreeIter *iter
     g_autofree gchar *path_text = gtk_tree_path_to_string(path);
     ar->obj2 = G_OBJECT(model);
     send_tree_row(vsend_feedback, path_text, iter, ar);
+}
+
+}  // namespace
+
+gboolean save_tree_row(GtkTreeModel *model, GtkTreePath *path, GtkTreeIter *iter, gpointer data)
+{
+    auto *ar = static_cast<info *>(data);
+    g_autofree gchar *path_text = gtk_tree_path_to_string(path);
+    ar->obj2 = G_OBJECT(model);
+    send_tree_row(write_set_command, path_text, iter, ar);
+    return FALSE;
 }
 
 void send_tree_selection(GtkTreeSelection *selection, info *ar)

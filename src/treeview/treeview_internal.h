@@ -48,11 +48,7 @@ bool ensure_tree_row(GtkTreeModel *model, GtkTreePath *path, GtkTreeIter *iter);
 // Row feedback. A line writer has the calling convention of vsend_feedback.
 using line_writer = void (*)(FILE *out, GObject *obj, const char *tag,
                              std::initializer_list<const char *> payload);
-void write_set_command(FILE *out, GObject *obj, const char *tag,
-                       std::initializer_list<const char *> payload);
 void send_tree_cell(line_writer writer, const char *path_text, GtkTreeIter *iter, int column,
                     info *ar);
-void send_tree_row(line_writer writer, const char *path_text, GtkTreeIter *iter, info *ar);
 gboolean save_tree_row(GtkTreeModel *model, GtkTreePath *path, GtkTreeIter *iter, gpointer ar);
-void send_selected_row(GtkTreeModel *model, GtkTreePath *path, GtkTreeIter *iter, gpointer ar);
 

@@ -115,11 +115,11 @@ bool text_save(command_data *cmd)
 {
     saved_file file(cmd->data);
     if (file.stream == nullptr)
-        return refuse_because("cannot open the file: %s", g_strerror(file.error));
+        return refuse_unopened(file);
     g_autofree gchar *whole = buffer_text(buffer_of(cmd));
     send_feedback(file.stream, cmd->obj, "insert_at_cursor", whole);
     if (!commit_saved_file(file))
-        return refuse_because("cannot write the file: %s", g_strerror(file.error));
+        return refuse_unwritten(file);
     return true;
 }
 
