@@ -6,7 +6,6 @@
 #include "widgets/widgets.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <new>
