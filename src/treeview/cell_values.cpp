@@ -129,6 +129,11 @@ bool ensure_tree_row(GtkTreeModel *model, GtkTreePath *path, GtkTreeIter *iter)
     return true;
 }
 
+void tell_unsupported_column(int column, GType type)
+{
+    fprintf(stderr, "column %d: %s not implemented\n", column, g_type_name(type));
+}
+
 bool path_within_bounds(GtkTreePath *path)
 {
     int depth;
@@ -197,7 +202,7 @@ bool set_cell_from_text(GtkTreeModel *model, GtkTreeIter *iter, const char *path
         reason = "the value is no number of the column's type";
         return false;
     case conversion::unsupported:
-        fprintf(stderr, "column %d: %s not implemented\n", column, g_type_name(type));
+        tell_unsupported_column(column, type);
         return true;
     case conversion::stored:
         break;

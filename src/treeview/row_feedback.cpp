@@ -65,8 +65,7 @@ void send_tree_cell(line_writer writer, const char *path_text, GtkTreeIter *iter
     GType type = gtk_tree_model_get_column_type(model, column);
     const cell_format *row = format_of(type);
     if (row == nullptr) {
-        fprintf(stderr, "column %d: %s not implemented\n", column,
-                g_type_name(G_VALUE_TYPE(&cell)));
+        tell_unsupported_column(column, G_VALUE_TYPE(&cell));
         return;
     }
     char formatted[256];

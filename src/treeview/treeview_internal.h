@@ -41,6 +41,9 @@ bool row_walk_within_bound(GtkTreeModel *model, GtkTreePath *path);
 // name no row of the model; nothing is created then, and why tells why.
 bool set_cell_from_text(GtkTreeModel *model, GtkTreeIter *iter, const char *path_text,
                         int column, const char *text, const char **why = nullptr);
+// Tells on stderr that a column's type has no text form; the command or
+// feedback line then goes on without that cell.
+void tell_unsupported_column(int column, GType type);
 // Creates every missing row up to the path; false when the path can name no
 // row of this model (empty, or deeper than one level in a list store).
 bool ensure_tree_row(GtkTreeModel *model, GtkTreePath *path, GtkTreeIter *iter);
