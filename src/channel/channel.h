@@ -140,6 +140,10 @@ struct saved_file {
 // its target; false when anything failed, with the reason in `error`, and
 // the target is then untouched.
 bool commit_saved_file(saved_file &file);
+// The reasons every save gives, in one wording, when its file cannot be
+// opened or cannot be written; false, as refuse_because.
+bool refuse_unopened(const saved_file &file);
+bool refuse_unwritten(const saved_file &file);
 
 // Session log.
 void log_msg(FILE *log, const char *line);
@@ -147,7 +151,8 @@ void log_msg(FILE *log, const char *line);
 void name_log(const char *name);
 // Writes out what the log still buffers, at exit, reporting a failure.
 void flush_log(FILE *log);
-long elapsed_usec(const struct timespec &start);
+// Microseconds from a g_get_monotonic_time reading until now.
+long elapsed_usec(gint64 start);
 
 // Most tabs one line of command data may hold; no real text comes near.
 constexpr size_t max_tabs_per_line = 1000;
