@@ -93,11 +93,11 @@ bool take_snapshot(command_data *cmd)
             return false;
         saved_file file(cmd->data);
         if (file.stream == nullptr)
-            return refuse_because("cannot open the file: %s", g_strerror(file.error));
+            return refuse_unopened(file);
         if (!draw_into(widget, format, file.stream) && file.error == 0)
             return refuse_because("cairo could not draw the widget");
         if (!commit_saved_file(file))
-            return refuse_because("cannot write the file: %s", g_strerror(file.error));
+            return refuse_unwritten(file);
         return true;
     }
     return false;

@@ -3,7 +3,6 @@
 // store's column numbers.
 #include "treeview/treeview_internal.h"
 #include "treeview/treeview.h"
-#include "widgets/widgets.h"
 
 #include <algorithm>
 #include <cstdlib>
