@@ -49,6 +49,22 @@ struct command_data {
 size_t read_buf(FILE *stream, char *&buf, size_t &capacity);
 bool input_at_eof(FILE *stream);
 void forget_input(FILE *stream);
+// Leaves in the stream exactly the bytes that have not been decoded yet;
+// called before anything that may end the reading for good or for a while.
+void settle_input(FILE *stream);
+// For the GUI thread while the reader lends it the main input: whether the
+// reader may lend it now (nothing read ahead is left); one more read of a
+// stream that is readable, keeping the start of an unfinished line (the
+// bytes read, or -1 when nothing new came and the reader must go on);
+// whether a whole line is read ahead; and a position to go back to.
+bool input_lendable(FILE *stream);
+long refill_input(FILE *stream);
+bool input_holds_line(FILE *stream);
+// Whether the start of an unfinished line was only peeked at: the pipe then
+// stays readable, so polling it cannot tell when the rest comes.
+bool input_start_left_in_pipe(FILE *stream);
+size_t input_mark(FILE *stream);
+void input_rewind(FILE *stream, size_t mark);
 void fputs_escaped(const char *text, FILE *stream);
 bool streq(const char *a, const char *b);
 
@@ -80,6 +96,14 @@ void activation_finished();
 void release_command(command_data *record);
 // Attaches the source that runs queued records to the default main context.
 void attach_command_queue();
+// The reader, about to wait for input, lets the GUI thread read the lines
+// that come meanwhile; returns once the GUI thread hands reading back (a
+// line it leaves to the reader, or a flood) or shut-down begins.
+void lend_reading(info *reader);
+void stop_lending();
+// On the GUI thread: takes the lines of one read of lent input; false when
+// the reader must go on.
+bool take_lent_lines(info *reader);
 // Wakes a reader blocked on input and makes every reader level return.
 void stop_reader();
 bool reader_stop_requested();

@@ -1,7 +1,10 @@
 // Hand-over of commands from the reader to the GUI thread. Records wait in
 // one queue drained by a single main-loop source at the default priority,
 // so a flood costs one wake-up per batch instead of one timeout per line,
-// while commands still run one at a time in the order read.
+// while commands still run one at a time in the order read. While the
+// reader would only wait for input, it lends the input to the GUI thread,
+// which then reads and queues the lines itself: a lone command then costs
+// one wake-up of one thread instead of one of each.
 #include "channel/channel.h"
 
 #include <chrono>
@@ -36,6 +39,18 @@ std::thread::id gui_thread;
 std::vector<command_data *> &spent = *new std::vector<command_data *>;     // GUI thread
 std::vector<command_data *> &returned = *new std::vector<command_data *>;  // under queue_lock
 constexpr size_t spent_limit = 2 * queue_limit;
+
+// The main input, while the reader lends it (under queue_lock), and what the
+// command source polls for it: nothing unless the queue is empty, so that
+// lines are read no faster than the GUI thread carries them out.
+bool reading_lent = false;
+info *lent_reader = nullptr;
+std::condition_variable reading_back;
+GPollFD input_poll = {.fd = -1, .events = 0, .revents = 0};
+GSource *command_source = nullptr;
+// Lent input was read and what was decoded is still to be taken out of it
+// (GUI thread only); done once the commands have answered.
+bool settle_due = false;
 
 void free_records(const std::vector<command_data *> &records)
 {
@@ -86,15 +101,61 @@ command_data *pop_command()
     return record;
 }
 
+// Whether records wait, and whether lent input is to be polled meanwhile.
+bool queue_state(bool &lent)
+{
+    std::lock_guard<std::mutex> hold(queue_lock);
+    lent = reading_lent;
+    return !taken.empty() || !queue.empty();
+}
+
 gboolean command_prepare(GSource *, gint *timeout)
 {
     *timeout = -1;
-    return queue_ready();
+    bool lent;
+    bool waiting = queue_state(lent);
+    // A barrier keeps the records waiting; nothing more is read meanwhile.
+    bool ready = waiting && !barrier_held;
+    // Adding and removing a poll wakes the context, so the descriptor stays
+    // polled while the input is lent and only its events follow the queue.
+    if (lent && input_poll.fd < 0) {
+        input_poll.fd = fileno(lent_reader->in);
+        g_source_add_poll(command_source, &input_poll);
+    } else if (!lent && input_poll.fd >= 0) {
+        g_source_remove_poll(command_source, &input_poll);
+        input_poll.fd = -1;
+    }
+    input_poll.events = lent && !waiting ? G_IO_IN | G_IO_HUP | G_IO_ERR : 0;
+    input_poll.revents = 0;
+    return ready;
+}
+
+bool input_waiting()
+{
+    return input_poll.fd >= 0 && input_poll.events != 0 && input_poll.revents != 0;
 }
 
 gboolean command_check(GSource *)
 {
-    return queue_ready();
+    return queue_ready() || input_waiting();
+}
+
+// Reads the lent input once it is readable; hands reading back to the
+// reader when it must go on itself.
+void read_lent_input()
+{
+    if (!input_waiting())
+        return;
+    input_poll.revents = 0;
+    settle_due = true;
+    if (take_lent_lines(lent_reader))
+        return;
+    settle_due = false;
+    {
+        std::lock_guard<std::mutex> hold(queue_lock);
+        reading_lent = false;
+    }
+    reading_back.notify_all();
 }
 
 // May be entered again from a nested main loop (the print dialog runs one
@@ -104,6 +165,7 @@ gboolean command_check(GSource *)
 gboolean command_dispatch(GSource *, GSourceFunc, gpointer)
 {
     c_numeric_scope c_numbers;
+    read_lent_input();
     gint64 end = g_get_monotonic_time() + slice_usec;
     for (unsigned n = 1;; ++n) {
         command_data *record = pop_command();
@@ -117,6 +179,10 @@ gboolean command_dispatch(GSource *, GSourceFunc, gpointer)
         run_update(record);
         if (n % 32 == 0 && g_get_monotonic_time() >= end)
             break;
+    }
+    if (settle_due && taken.empty()) {
+        settle_due = false;
+        settle_input(lent_reader->in);
     }
     return G_SOURCE_CONTINUE;
 }
@@ -133,6 +199,7 @@ void attach_command_queue()
     g_source_set_priority(source, G_PRIORITY_DEFAULT);
     g_source_set_can_recurse(source, TRUE);
     g_source_set_name(source, "wirepanel commands");
+    command_source = source;
     g_source_attach(source, nullptr);
     g_source_unref(source);
 }
@@ -172,7 +239,27 @@ void hand_over(command_data *record)
         queue.push_back(record);
         to_free.swap(returned);
     }
-    if (was_empty)
+    // The GUI thread itself looks at the queue again before it waits.
+    if (was_empty && std::this_thread::get_id() != gui_thread)
         g_main_context_wakeup(nullptr);
     free_records(to_free);
+}
+
+void lend_reading(info *reader)
+{
+    {
+        std::lock_guard<std::mutex> hold(queue_lock);
+        lent_reader = reader;
+        reading_lent = true;
+    }
+    g_main_context_wakeup(nullptr);
+    std::unique_lock<std::mutex> hold(queue_lock);
+    while (reading_lent && !reader_stop_requested())
+        reading_back.wait(hold);
+}
+
+void stop_lending()
+{
+    std::lock_guard<std::mutex> hold(queue_lock);
+    reading_back.notify_all();
 }

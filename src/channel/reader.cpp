@@ -152,19 +152,27 @@ bool is_comment_or_empty(const char *line, size_t len)
     return *line == '#';
 }
 
-// Splits the working copy and chooses the record's handler.
-void resolve_command(info *reader, command_data *record)
+// Splits the working copy; the name's position.
+const char *split_record(command_data *record)
 {
     strcpy(record->buf, record->cmd);
     split_positions p = split_command(record->buf);
     record->action = record->buf + p.action_start;
     record->data = record->buf + p.data_start;
-    const char *name = record->buf + p.name_start;
+    return record->buf + p.name_start;
+}
+
+// Splits the working copy and chooses the record's handler.
+void resolve_command(info *reader, command_data *record)
+{
+    const char *name = split_record(record);
     if (streq(record->action, "main_quit")) {
         record->fn = update_main_quit;
         return;
     }
     if (streq(record->action, "load") && *record->data && remember_loading_file(record->data)) {
+        // Opening a FIFO as the file may wait for good.
+        settle_input(reader->in);
         record->fn = load_command_file(reader, record->data, &record->reason);
         return;
     }
@@ -177,7 +185,55 @@ void resolve_command(info *reader, command_data *record)
     record->fn = dispatch_handler(record->type);
 }
 
+// The GUI thread's own line buffer for lent input.
+char *lent_line = nullptr;
+size_t lent_capacity = 0;
+
+// Takes the next whole line of lent input; false, with the line left where
+// it was, when the reader must handle it: a quit waits for shut-down and a
+// command file may take any time to open and read.
+bool take_lent_line(info *reader)
+{
+    size_t mark = input_mark(reader->in);
+    size_t len = read_buf(reader->in, lent_line, lent_capacity);
+    command_data *record = command_new(reader, lent_line, len);
+    if (is_comment_or_empty(record->cmd, len)) {
+        record->fn = update_nothing;
+    } else {
+        split_record(record);
+        if (streq(record->action, "main_quit") || streq(record->action, "load")) {
+            free(record);
+            input_rewind(reader->in, mark);
+            return false;
+        }
+        resolve_command(reader, record);
+    }
+    log_msg(reader->log, record->cmd);
+    hand_over(record);
+    log_msg(reader->log, nullptr);
+    return true;
+}
+
 }  // namespace
+
+bool take_lent_lines(info *reader)
+{
+    if (lent_line == nullptr) {
+        lent_capacity = 256;
+        lent_line = static_cast<char *>(malloc(lent_capacity));
+        if (lent_line == nullptr)
+            OOM_ABORT();
+    }
+    long got = refill_input(reader->in);
+    if (got < 0)
+        return false;
+    while (input_holds_line(reader->in))
+        if (!take_lent_line(reader))
+            return false;
+    // More than a few lines at a time mean a flood, which is read faster
+    // beside the GUI thread than by it: both cores then have work.
+    return got < 4096 && !input_start_left_in_pipe(reader->in);
+}
 
 void *digest_cmd(info *reader)
 {
@@ -189,6 +245,13 @@ void *digest_cmd(info *reader)
     while (!input_at_eof(reader->in) && !reader_stop_requested()) {
         if (reader_depth == 0)
             log_msg(reader->log, nullptr);
+        // Waiting here would cost each command a wake-up of this thread as
+        // well as of the GUI thread; the GUI thread reads meanwhile instead.
+        if (reader_depth == 0 && input_lendable(reader->in)) {
+            lend_reading(reader);
+            if (reader_stop_requested() || input_at_eof(reader->in))
+                break;
+        }
         size_t len = read_buf(reader->in, line, capacity);
         if (reader_stop_requested())
             break;
@@ -207,8 +270,10 @@ void *digest_cmd(info *reader)
         hand_over(record);
         // Nothing after a quit can run, so leave the rest of the input to
         // whoever reads it next (two runs fed from one here-document).
-        if (quits)
+        if (quits) {
+            settle_input(reader->in);
             wait_for_reader_stop();
+        }
         // One giant line does not keep its buffer for the rest of the session.
         if (capacity > 65536) {
             free(line);
@@ -218,6 +283,7 @@ void *digest_cmd(info *reader)
                 OOM_ABORT();
         }
     }
+    settle_input(reader->in);
     free(line);
     --reader_depth;
     return nullptr;
