@@ -88,6 +88,9 @@ void update_ignore(command_data *);
 update_fn dispatch_handler(GType type);
 // Queues a record for the GUI thread; records run in the order queued.
 void hand_over(command_data *record);
+// The same for a record that more records follow at once (the reader has
+// more whole lines in hand); it is queued with them, by the next hand_over.
+void hand_over_soon(command_data *record);
 // An activation started by a command and finished later by the toolkit;
 // a "ping" or "main_quit" waits until every such activation has finished.
 void activation_pending();

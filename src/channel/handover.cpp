@@ -225,22 +225,44 @@ void release_command(command_data *record)
         spent.push_back(record);
 }
 
+namespace {
+
+// Records the reader has decoded while more whole lines wait in its block;
+// they join the queue together, so that a flood takes the lock and
+// touches the shared queue once per batch instead of once per line.
+std::vector<command_data *> &held = *new std::vector<command_data *>;  // reader thread
+constexpr size_t held_limit = 64;
+
+}  // namespace
+
+void hand_over_soon(command_data *record)
+{
+    held.push_back(record);
+    if (held.size() >= held_limit)
+        hand_over(nullptr);
+}
+
 void hand_over(command_data *record)
 {
     bool was_empty;
     std::vector<command_data *> to_free;
+    bool on_gui_thread = std::this_thread::get_id() == gui_thread;
     {
         std::unique_lock<std::mutex> hold(queue_lock);
         // The timeout only rechecks the stop request, which nobody signals here.
-        bool may_wait = std::this_thread::get_id() != gui_thread;
-        while (may_wait && queue.size() >= queue_limit && !reader_stop_requested())
+        while (!on_gui_thread && queue.size() >= queue_limit && !reader_stop_requested())
             queue_drained.wait_for(hold, std::chrono::milliseconds(50));
         was_empty = queue.empty();
-        queue.push_back(record);
+        if (!on_gui_thread) {
+            queue.insert(queue.end(), held.begin(), held.end());
+            held.clear();
+        }
+        if (record != nullptr)
+            queue.push_back(record);
         to_free.swap(returned);
     }
     // The GUI thread itself looks at the queue again before it waits.
-    if (was_empty && std::this_thread::get_id() != gui_thread)
+    if (was_empty && !on_gui_thread)
         g_main_context_wakeup(nullptr);
     free_records(to_free);
 }

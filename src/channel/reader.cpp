@@ -267,7 +267,10 @@ void *digest_cmd(info *reader)
             break;
         }
         bool quits = record->fn == update_main_quit && is_blank(record->data);
-        hand_over(record);
+        if (!quits && input_holds_line(reader->in))
+            hand_over_soon(record);
+        else
+            hand_over(record);
         // Nothing after a quit can run, so leave the rest of the input to
         // whoever reads it next (two runs fed from one here-document).
         if (quits) {
