@@ -6,6 +6,7 @@
 #include <gtk/gtkunixprint.h>
 #include <cstdio>
 #include <cstddef>
+#include <locale.h>
 #include <iterator>
 #include <string>
 
@@ -115,12 +116,13 @@ void wait_for_reader_stop();
 // Called once before the reader starts, so that stop_reader can wake it.
 void prepare_reader_wakeup();
 
-char *lc_numeric();
-void lc_numeric_restore(char *saved);
+// Numbers in the "C" locale for the calling thread; what to restore, or null.
+locale_t lc_numeric();
+void lc_numeric_restore(locale_t saved);
 
 // Switches LC_NUMERIC to "C" for the lifetime of the holder.
 struct c_numeric_scope {
-    char *saved = lc_numeric();
+    locale_t saved = lc_numeric();
     c_numeric_scope() = default;
     c_numeric_scope(const c_numeric_scope &) = delete;
     c_numeric_scope &operator=(const c_numeric_scope &) = delete;
