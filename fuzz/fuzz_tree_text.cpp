@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     int column = static_cast<unsigned char>(input[cut + 1]) % gtk_tree_model_get_n_columns(stores[0]);
     std::string text = input.substr(cut + 2).c_str();
     bool syntax = is_path_string(path.c_str());
-    tree_path_ptr parsed = path_from_text(path.c_str());
+    g_autoptr(GtkTreePath) parsed = path_from_text(path.c_str());
     if (parsed && !syntax)
         abort();
     for (GtkTreeModel *model : stores) {

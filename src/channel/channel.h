@@ -83,10 +83,18 @@ void *digest_cmd(info *reader);
 command_data *command_new(info *reader, const char *line, size_t len);
 // Runs a record's handler and frees the record.
 gboolean run_update(gpointer record);
+// Splits a record's working copy into name, action and data and chooses
+// its handler; a "load" line reads its command file here.
+void resolve_command(info *reader, command_data *record);
 void update_nothing(command_data *);
 void update_main_quit(command_data *);
 void update_ignore(command_data *);
+// The handler of an object's exact class, from the table of classes.
 update_fn dispatch_handler(GType type);
+// The last handler of every command: the actions that any widget (or any
+// object) knows, and else the complaint. Every class handler hands on
+// what it does not know.
+void update_widget(command_data *cmd);
 // Queues a record for the GUI thread; records run in the order queued.
 void hand_over(command_data *record);
 // The same for a record that more records follow at once (the reader has
@@ -161,6 +169,10 @@ struct saved_file {
 // its target; false when anything failed, with the reason in `error`, and
 // the target is then untouched.
 bool commit_saved_file(saved_file &file);
+// The reasons every save gives, in one wording, when its file cannot be
+// opened or cannot be written; false, as refuse_because.
+bool refuse_unopened(const saved_file &file);
+bool refuse_unwritten(const saved_file &file);
 
 // Session log.
 void log_msg(FILE *log, const char *line);
@@ -168,7 +180,8 @@ void log_msg(FILE *log, const char *line);
 void name_log(const char *name);
 // Writes out what the log still buffers, at exit, reporting a failure.
 void flush_log(FILE *log);
-long elapsed_usec(const struct timespec &start);
+// Microseconds from a g_get_monotonic_time reading until now.
+long elapsed_usec(gint64 start);
 
 // Most tabs one line of command data may hold; no real text comes near.
 constexpr size_t max_tabs_per_line = 1000;
@@ -233,6 +246,11 @@ void ignore_cmd(GType type, const char *line, const char *reason, const char *pr
 void complain(command_data *cmd, const char *prefix = "");
 // Why no object has the record's name: the nearest id when one is close.
 bool refuse_unknown_name(command_data *cmd);
+
+// A widget or window larger than any screen takes the toolkit many seconds
+// to lay out and paint, freezing the GUI: sizes are bounded far above the
+// largest screens.
+constexpr int max_widget_size = 16384;
 
 // Data parsing helpers shared by every handler.
 // True when the data is empty or white space only (" %c" converts nothing).

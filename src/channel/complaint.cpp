@@ -62,7 +62,7 @@ std::string nearest_id(GtkBuilder *builder, std::string_view name)
     size_t limit = std::max<size_t>(1, name.size() / 3);
     std::string best;
     size_t best_distance = limit + 1;
-    GSList *objects = builder ? gtk_builder_get_objects(builder) : nullptr;
+    g_autoptr(GSList) objects = builder ? gtk_builder_get_objects(builder) : nullptr;
     for (GSList *o = objects; o != nullptr; o = o->next) {
         const char *id = builder_name(G_OBJECT(o->data));
         // Lengths further apart than the limit cannot come within it.
@@ -74,7 +74,6 @@ std::string nearest_id(GtkBuilder *builder, std::string_view name)
             best_distance = d;
         }
     }
-    g_slist_free(objects);
     return best;
 }
 

@@ -1,7 +1,6 @@
 // The reader thread: reads lines, splits them, finds the addressed object
 // and hands each command to the GUI thread in the order read.
 #include "channel/channel.h"
-#include "widgets/widgets.h"
 
 #include <cctype>
 #include <clocale>
@@ -37,17 +36,6 @@ void update_ignore(command_data *cmd)
     else
         refuse_unknown_name(cmd);
     complain(cmd);
-}
-
-void update_main_quit(command_data *cmd)
-{
-    if (!is_blank(cmd->data)) {
-        refuse_because("main_quit takes no data");
-        update_widget(cmd);
-        return;
-    }
-    gtk_main_quit();
-    cancel_waiting_dialogs();
 }
 
 // The switch is made for the calling thread alone (uselocale), which costs a
@@ -163,37 +151,12 @@ bool is_comment_or_empty(const char *line, size_t len)
     return *line == '#';
 }
 
-// Splits the working copy; the name's position.
-const char *split_record(command_data *record)
+// The action of a line, split in the record's working copy; the split is
+// made again when the line is resolved.
+const char *action_of(command_data *record)
 {
     strcpy(record->buf, record->cmd);
-    split_positions p = split_command(record->buf);
-    record->action = record->buf + p.action_start;
-    record->data = record->buf + p.data_start;
-    return record->buf + p.name_start;
-}
-
-// Splits the working copy and chooses the record's handler.
-void resolve_command(info *reader, command_data *record)
-{
-    const char *name = split_record(record);
-    if (streq(record->action, "main_quit")) {
-        record->fn = update_main_quit;
-        return;
-    }
-    if (streq(record->action, "load") && *record->data && remember_loading_file(record->data)) {
-        // Opening a FIFO as the file may wait for good.
-        settle_input(reader->in);
-        record->fn = load_command_file(reader, record->data, &record->reason);
-        return;
-    }
-    record->obj = gtk_builder_get_object(reader->builder, name);
-    if (record->obj == nullptr) {
-        record->fn = update_ignore;
-        return;
-    }
-    record->type = G_OBJECT_TYPE(record->obj);
-    record->fn = dispatch_handler(record->type);
+    return record->buf + split_command(record->buf).action_start;
 }
 
 // The GUI thread's own line buffer for lent input.
@@ -211,8 +174,8 @@ bool take_lent_line(info *reader)
     if (is_comment_or_empty(record->cmd, len)) {
         record->fn = update_nothing;
     } else {
-        split_record(record);
-        if (streq(record->action, "main_quit") || streq(record->action, "load")) {
+        const char *action = action_of(record);
+        if (streq(action, "main_quit") || streq(action, "load")) {
             free(record);
             input_rewind(reader->in, mark);
             return false;
@@ -269,10 +232,15 @@ void *digest_cmd(info *reader)
         if (reader_depth == 0)
             log_msg(reader->log, line);
         command_data *record = command_new(reader, line, len);
-        if (is_comment_or_empty(record->cmd, len))
+        if (is_comment_or_empty(record->cmd, len)) {
             record->fn = update_nothing;
-        else
+        } else {
+            // Opening a FIFO as a command file may wait for good: what has
+            // run so far leaves the input first.
+            if (strstr(record->cmd, ":load") != nullptr)
+                settle_input(reader->in);
             resolve_command(reader, record);
+        }
         if (reader_stop_requested()) {
             free(record);
             break;

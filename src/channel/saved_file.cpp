@@ -5,16 +5,10 @@
 
 #include <cerrno>
 #include <fcntl.h>
-#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
-
-struct g_free_call {
-    void operator()(gchar *text) const { g_free(text); }
-};
-using gchar_ptr = std::unique_ptr<gchar, g_free_call>;
 
 // The kernel's own bound on a chain of symbolic links.
 constexpr int max_link_depth = 40;
@@ -34,15 +28,15 @@ bool follow_links(const char *name, std::string &path, struct stat &st, bool &ex
             exists = true;
             return true;
         }
-        gchar_ptr link(g_file_read_link(path.c_str(), nullptr));
-        if (!link)
+        g_autofree gchar *link = g_file_read_link(path.c_str(), nullptr);
+        if (link == nullptr)
             return false;
-        if (g_path_is_absolute(link.get())) {
-            path = link.get();
+        if (g_path_is_absolute(link)) {
+            path = link;
         } else {
-            gchar_ptr dir(g_path_get_dirname(path.c_str()));
-            gchar_ptr joined(g_build_filename(dir.get(), link.get(), nullptr));
-            path = joined.get();
+            g_autofree gchar *dir = g_path_get_dirname(path.c_str());
+            g_autofree gchar *joined = g_build_filename(dir, link, nullptr);
+            path = joined;
         }
     }
     errno = ELOOP;
@@ -143,9 +137,9 @@ saved_file::saved_file(const char *name)
     }
     // A short fixed pattern: the target's own name may already be as long
     // as a name can be.
-    gchar_ptr dir(g_path_get_dirname(target.c_str()));
-    gchar_ptr pattern(g_build_filename(dir.get(), ".wirepanel-XXXXXX", nullptr));
-    temp = pattern.get();
+    g_autofree gchar *dir = g_path_get_dirname(target.c_str());
+    g_autofree gchar *pattern = g_build_filename(dir, ".wirepanel-XXXXXX", nullptr);
+    temp = pattern;
     int made = open_temporary(temp, exists ? &st : nullptr);
     if (made < 0) {
         error = errno;
@@ -187,4 +181,14 @@ bool commit_saved_file(saved_file &file)
         file.temp.clear();
     file.discard();
     return file.error == 0;
+}
+
+bool refuse_unopened(const saved_file &file)
+{
+    return refuse_because("cannot open the file: %s", g_strerror(file.error));
+}
+
+bool refuse_unwritten(const saved_file &file)
+{
+    return refuse_because("cannot write the file: %s", g_strerror(file.error));
 }

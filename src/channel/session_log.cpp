@@ -5,12 +5,11 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 
 namespace {
 
 char *pending_msg = nullptr;
-struct timespec log_start;
+gint64 log_start = 0;  // monotonic time of the last record, in microseconds
 const char *log_name = "-";
 bool log_failure_told = false;
 
@@ -27,12 +26,9 @@ void tell_log_failure(FILE *log)
 
 }  // namespace
 
-long elapsed_usec(const struct timespec &start)
+long elapsed_usec(gint64 start)
 {
-    struct timespec now;
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    double usec = (now.tv_sec - start.tv_sec) * 1000000.0 + (now.tv_nsec - start.tv_nsec) / 1000.0;
-    return static_cast<long>(usec);
+    return static_cast<long>(g_get_monotonic_time() - start);
 }
 
 void log_msg(FILE *log, const char *line)
@@ -56,7 +52,7 @@ void log_msg(FILE *log, const char *line)
         ASSUMPTION_ABORT();
     }
     tell_log_failure(log);
-    clock_gettime(CLOCK_MONOTONIC, &log_start);
+    log_start = g_get_monotonic_time();
 }
 
 void name_log(const char *name) { log_name = name; }

@@ -1,7 +1,6 @@
 // A drawing area's list of draw operations: placing, replacing and removing
 // operations by id, and asking for a repaint once queued commands have run.
 #include "drawing/draw_op.h"
-#include "widgets/widgets.h"
 #include <cstdlib>
 #include <new>
 

@@ -1,20 +1,14 @@
 // Writes a widget, as GTK draws it, into a vector file chosen by suffix.
-#include "drawing/draw_op.h"
+#include "drawing/drawing.h"
 #include <cairo-pdf.h>
 #include <cairo-ps.h>
 #include <cairo-svg.h>
 #include <algorithm>
-#include <cstring>
 
 namespace {
 
 cairo_surface_t *eps_surface(cairo_write_func_t write, void *closure, double width,
-                             double height)
-{
-    cairo_surface_t *surface = cairo_ps_surface_create_for_stream(write, closure, width, height);
-    cairo_ps_surface_set_eps(surface, TRUE);
-    return surface;
-}
+                             double height);
 
 struct snapshot_format {
     const char *suffix;
@@ -30,6 +24,15 @@ constexpr snapshot_format snapshot_formats[] = {
     {.suffix = ".ps", .create = cairo_ps_surface_create_for_stream},
     {.suffix = ".svg", .create = cairo_svg_surface_create_for_stream},
 };
+
+// Encapsulated PostScript: PostScript that says it is one picture.
+cairo_surface_t *eps_surface(cairo_write_func_t write, void *closure, double width,
+                             double height)
+{
+    cairo_surface_t *surface = cairo_ps_surface_create_for_stream(write, closure, width, height);
+    cairo_ps_surface_set_eps(surface, TRUE);
+    return surface;
+}
 
 // Cairo's surfaces write through this into the saved file, so that the file
 // is replaced only when the whole drawing is in it.
@@ -57,20 +60,6 @@ bool draw_into(GtkWidget *widget, const snapshot_format &format, FILE *stream)
     return drawn;
 }
 
-} // namespace
-
-bool has_suffix(const char *text, const char *suffix)
-{
-    ptrdiff_t d = static_cast<ptrdiff_t>(strlen(text)) - static_cast<ptrdiff_t>(strlen(suffix));
-    return d >= 0 && strcmp(text + d, suffix) == 0;
-}
-
-namespace {
-
-// The largest widget a snapshot draws; the toolkit paints through image
-// surfaces of that size on the way.
-constexpr int max_snapshot_size = 16384;
-
 // A widget whose size changed since the last frame has not been laid out
 // again yet, and drawing it then breaks the toolkit's own rule: it is given
 // its place once more now, at least at its minimum size.
@@ -82,8 +71,8 @@ bool ensure_allocated(GtkWidget *widget)
     gtk_widget_get_allocation(widget, &allocation);
     allocation.width = std::max(allocation.width, minimum.width);
     allocation.height = std::max(allocation.height, minimum.height);
-    if (allocation.width > max_snapshot_size || allocation.height > max_snapshot_size)
-        return refuse_because("the widget is larger than %d pixels", max_snapshot_size);
+    if (allocation.width > max_widget_size || allocation.height > max_widget_size)
+        return refuse_because("the widget is larger than %d pixels", max_widget_size);
     gtk_widget_size_allocate(widget, &allocation);
     return true;
 }
@@ -98,7 +87,7 @@ bool take_snapshot(command_data *cmd)
     if (!gtk_widget_is_drawable(widget))
         return refuse_because("the widget is not shown");
     for (const snapshot_format &format : snapshot_formats) {
-        if (!has_suffix(cmd->data, format.suffix))
+        if (!g_str_has_suffix(cmd->data, format.suffix))
             continue;
         if (!ensure_allocated(widget))
             return false;

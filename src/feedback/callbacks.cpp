@@ -2,17 +2,7 @@
 // tags and payloads here are what the client sees.
 #include "feedback/feedback.h"
 
-#include <memory>
-
 namespace {
-
-// Owns a string that GLib allocated.
-using g_text = std::unique_ptr<gchar, decltype(&g_free)>;
-
-g_text owned(gchar *text)
-{
-    return g_text(text, g_free);
-}
 
 // Formats numbers under the "C" numeric locale, so the decimal separator is a
 // full stop whatever the user's locale, and sends them as the one payload.
@@ -57,8 +47,8 @@ void send_combo_choice(GtkComboBox *obj, info *ar)
 {
     char index[32];
     snprintf(index, sizeof index, "%d ", gtk_combo_box_get_active(obj));
-    g_text text = owned(gtk_combo_box_text_get_active_text(GTK_COMBO_BOX_TEXT(obj)));
-    send_feedback(ar->out, G_OBJECT(obj), ar->txt, index, text ? text.get() : "");
+    g_autofree gchar *text = gtk_combo_box_text_get_active_text(GTK_COMBO_BOX_TEXT(obj));
+    send_feedback(ar->out, G_OBJECT(obj), ar->txt, index, text ? text : "");
 }
 
 void send_calendar_date(GtkCalendar *obj, info *ar)
@@ -72,8 +62,8 @@ void send_calendar_date(GtkCalendar *obj, info *ar)
 
 void send_chooser_filename(GtkFileChooser *obj, info *ar)
 {
-    g_text name = owned(gtk_file_chooser_get_filename(obj));
-    send_feedback(ar->out, G_OBJECT(obj), ar->txt, name.get());
+    g_autofree gchar *name = gtk_file_chooser_get_filename(obj);
+    send_feedback(ar->out, G_OBJECT(obj), ar->txt, name);
 }
 
 void send_buffer_text(GtkButton *obj, info *ar)
@@ -81,8 +71,8 @@ void send_buffer_text(GtkButton *obj, info *ar)
     GtkTextBuffer *buffer = GTK_TEXT_BUFFER(ar->obj);
     GtkTextIter start, end;
     gtk_text_buffer_get_bounds(buffer, &start, &end);
-    g_text text = owned(gtk_text_buffer_get_text(buffer, &start, &end, TRUE));
-    send_feedback(ar->out, G_OBJECT(obj), "text", text.get());
+    g_autofree gchar *text = gtk_text_buffer_get_text(buffer, &start, &end, TRUE);
+    send_feedback(ar->out, G_OBJECT(obj), "text", text);
 }
 
 void send_buffer_selection(GtkButton *obj, info *ar)
@@ -90,18 +80,18 @@ void send_buffer_selection(GtkButton *obj, info *ar)
     GtkTextBuffer *buffer = GTK_TEXT_BUFFER(ar->obj);
     GtkTextIter start, end;
     gtk_text_buffer_get_selection_bounds(buffer, &start, &end);
-    g_text text = owned(gtk_text_buffer_get_text(buffer, &start, &end, TRUE));
-    send_feedback(ar->out, G_OBJECT(obj), "text", text.get());
+    g_autofree gchar *text = gtk_text_buffer_get_text(buffer, &start, &end, TRUE);
+    send_feedback(ar->out, G_OBJECT(obj), "text", text);
 }
 
 // Two lines, each written or dropped on its own.
 void send_dialog_file_and_folder(info *ar)
 {
     GtkFileChooser *dialog = GTK_FILE_CHOOSER(ar->obj);
-    g_text file = owned(gtk_file_chooser_get_filename(dialog));
-    send_feedback(ar->out, ar->obj, "file", file.get());
-    g_text folder = owned(gtk_file_chooser_get_current_folder(dialog));
-    send_feedback(ar->out, ar->obj, "folder", folder.get());
+    g_autofree gchar *file = gtk_file_chooser_get_filename(dialog);
+    send_feedback(ar->out, ar->obj, "file", file);
+    g_autofree gchar *folder = gtk_file_chooser_get_current_folder(dialog);
+    send_feedback(ar->out, ar->obj, "folder", folder);
 }
 
 void send_menu_item_label(GtkMenuItem *obj, info *ar)
@@ -119,8 +109,8 @@ void send_color(GtkColorButton *obj, info *ar)
 {
     GdkRGBA color;
     gtk_color_chooser_get_rgba(GTK_COLOR_CHOOSER(obj), &color);
-    g_text text = owned(gdk_rgba_to_string(&color));
-    send_feedback(ar->out, G_OBJECT(obj), ar->txt, text.get());
+    g_autofree gchar *text = gdk_rgba_to_string(&color);
+    send_feedback(ar->out, G_OBJECT(obj), ar->txt, text);
 }
 
 void send_font_name(GtkFontButton *obj, info *ar)

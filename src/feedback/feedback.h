@@ -4,6 +4,7 @@
 
 #include "channel/channel.h"
 #include <initializer_list>
+#include <span>
 
 // Writing feedback lines.
 const char *widget_name(GObject *obj);
@@ -25,12 +26,41 @@ struct handler_record {
     handler_record *next;
 };
 
-void wire_object_signals(GObject *object, info *wiring);
 void push_handler_id(gpointer instance, gulong id);
 void connect_recorded(gpointer instance, const char *signal, GCallback callback, gpointer data);
 void connect_recorded_swapped(gpointer instance, const char *signal, GCallback callback,
                               gpointer data);
 GObject *lookup_id_prefix(GtkBuilder *builder, size_t suffix_position, const char *id);
+// The "block" action: false when the data is no truth value.
+bool set_handlers_blocked(command_data *cmd, GObject *target);
+
+// A row of the wiring table: the classes it matches, and either rules of
+// its own or the signals it connects to feedback callbacks.
+enum class class_test { exactly, is_a };
+
+struct signal_link {
+    const char *signal;
+    GCallback callback;
+    const char *tag;  // tag of the connection's own record; null: no record
+};
+
+struct wiring_row {
+    GType (*type)();
+    class_test test;
+    void (*wire)(GObject *obj, info *wiring) = nullptr;  // a row with rules of its own
+    void (*prepare)(GObject *obj) = nullptr;             // done before connecting links
+    signal_link links[4] = {};                           // connected in this order
+};
+
+// Wires an object by the first row of the table that its class matches;
+// an object that matches none gets no handler.
+void wire_by_table(GObject *object, info *wiring, std::span<const wiring_row> table);
+
+// The rules of the naming convention: buttons and menu items named after a
+// dialog or a text view, and windows that hide or end the main loop.
+void wire_button(GObject *button, info *wiring);
+void wire_menu_item(GObject *item, info *wiring);
+void wire_window(GObject *window, info *wiring);
 
 // Feedback callbacks.
 gboolean send_tag_only(GObject *obj, info *ar);

@@ -3,7 +3,10 @@
 // convention.
 #include "feedback/feedback.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
+#include <string>
 
 void push_handler_id(gpointer instance, gulong id)
 {
@@ -35,10 +38,36 @@ void connect_recorded_swapped(gpointer instance, const char *signal, GCallback c
         push_handler_id(instance, id);
 }
 
+// However long the id, the part before the suffix is looked up by at most
+// its first 256 bytes.
 GObject *lookup_id_prefix(GtkBuilder *builder, size_t suffix_position, const char *id)
 {
-    char prefix[257] = {};
-    for (size_t i = 0; i < suffix_position && i < 256 && id[i] != '\0'; ++i)
-        prefix[i] = id[i];
-    return gtk_builder_get_object(builder, prefix);
+    constexpr size_t longest_prefix = 256;
+    if (id == nullptr)
+        return nullptr;
+    std::string prefix(id, strnlen(id, std::min(suffix_position, longest_prefix)));
+    return gtk_builder_get_object(builder, prefix.c_str());
+}
+
+// Blocks or unblocks the target's recorded handlers at most once each, so
+// one "block 0" undoes any number of "block 1".
+bool set_handlers_blocked(command_data *cmd, GObject *target)
+{
+    unsigned value;
+    if (!scan_truth(cmd->data, &value))
+        return false;
+    if (target == nullptr)
+        return true;
+    bool block = value == 1;
+    auto *record = static_cast<handler_record *>(g_object_get_data(target, "signal-id"));
+    for (; record != nullptr; record = record->next) {
+        if (record->blocked == block)
+            continue;
+        if (block)
+            g_signal_handler_block(target, record->id);
+        else
+            g_signal_handler_unblock(target, record->id);
+        record->blocked = block;
+    }
+    return true;
 }

@@ -1,30 +1,35 @@
 // Which user actions produce which feedback lines and built-in reactions is
 // decided once at start-up: every builder object is wired by the first row
-// of the wiring table that its class matches.
+// of the table of classes that its class matches. Here are the walk over
+// that table and the rules of the naming convention.
 #include "feedback/feedback.h"
-#include "drawing/drawing.h"
-#include "treeview/treeview.h"
-#include "widgets/widgets.h"
 
-#include <gtk/gtkx.h>
 #include <cstring>
 
 namespace {
 
-enum class class_test { exactly, is_a };
+void send_text_on_click(GObject *button, GObject *view, FILE *out);
+void send_selection_on_click(GObject *button, GObject *view, FILE *out);
+void hide_or_quit_on_click(GObject *button, GObject *dialog, FILE *out);
+void send_file_then_hide_or_quit(GObject *button, GObject *dialog, FILE *out);
+void send_file_and_folder_on_click(GObject *button, GObject *dialog, FILE *out);
 
-struct signal_link {
-    const char *signal;
-    GCallback callback;
-    const char *tag;  // tag of the connection's own record; null: no record
+// A button named after another object: the part of its id before the
+// suffix names the target, which must be-a the class. The first row whose
+// target is there decides; a button without one writes only "clicked".
+struct button_suffix {
+    const char *suffix;
+    GType (*target_type)();
+    bool clicked_line;  // the "clicked" line comes first; else this row sends instead
+    void (*connect)(GObject *button, GObject *target, FILE *out);
 };
 
-struct wiring_row {
-    GType (*type)();
-    class_test test;
-    void (*wire)(GObject *obj, info *wiring) = nullptr;  // a row with rules of its own
-    void (*prepare)(GObject *obj) = nullptr;             // done before connecting links
-    signal_link links[4] = {};                           // connected in this order
+constexpr button_suffix button_suffixes[] = {
+    {"_send_text", gtk_text_view_get_type, false, send_text_on_click},
+    {"_send_selection", gtk_text_view_get_type, false, send_selection_on_click},
+    {"_cancel", gtk_dialog_get_type, true, hide_or_quit_on_click},
+    {"_ok", gtk_dialog_get_type, true, send_file_then_hide_or_quit},
+    {"_apply", gtk_file_chooser_dialog_get_type, true, send_file_and_folder_on_click},
 };
 
 // Closing the main window ends the main loop; the window is kept until exit.
@@ -41,12 +46,40 @@ gboolean keep_window_on_delete(GtkWidget *, GdkEvent *, gpointer)
     return TRUE;
 }
 
-void connect_hide_or_quit(GObject *button, GObject *dialog)
+void send_text_on_click(GObject *button, GObject *view, FILE *out)
+{
+    GObject *buffer = G_OBJECT(gtk_text_view_get_buffer(GTK_TEXT_VIEW(view)));
+    connect_recorded(button, "clicked", G_CALLBACK(send_buffer_text),
+                     info_obj_new(out, buffer, nullptr));
+}
+
+void send_selection_on_click(GObject *button, GObject *view, FILE *out)
+{
+    GObject *buffer = G_OBJECT(gtk_text_view_get_buffer(GTK_TEXT_VIEW(view)));
+    connect_recorded(button, "clicked", G_CALLBACK(send_buffer_selection),
+                     info_obj_new(out, buffer, nullptr));
+}
+
+void hide_or_quit_on_click(GObject *button, GObject *dialog, FILE *)
 {
     if (streq(widget_name(dialog), "main"))
         connect_recorded_swapped(button, "clicked", G_CALLBACK(quit_main_loop), nullptr);
     else
         connect_recorded_swapped(button, "clicked", G_CALLBACK(gtk_widget_hide), dialog);
+}
+
+void send_file_and_folder_on_click(GObject *button, GObject *dialog, FILE *out)
+{
+    connect_recorded_swapped(button, "clicked", G_CALLBACK(send_dialog_file_and_folder),
+                             info_obj_new(out, dialog, nullptr));
+}
+
+// A file chooser reports its choice before it goes away.
+void send_file_then_hide_or_quit(GObject *button, GObject *dialog, FILE *out)
+{
+    if (GTK_IS_FILE_CHOOSER_DIALOG(dialog))
+        send_file_and_folder_on_click(button, dialog, out);
+    hide_or_quit_on_click(button, dialog, out);
 }
 
 // The object named by the part of id before the first occurrence of suffix,
@@ -60,35 +93,23 @@ GObject *suffix_target(info *wiring, const char *id, const char *suffix, GType t
     return target && G_TYPE_CHECK_INSTANCE_TYPE(target, type) ? target : nullptr;
 }
 
+}  // namespace
+
 void wire_button(GObject *button, info *wiring)
 {
     const char *id = widget_name(button);
-    FILE *out = wiring->out;
-    GObject *target;
-    if ((target = suffix_target(wiring, id, "_send_text", GTK_TYPE_TEXT_VIEW))) {
-        GObject *buffer = G_OBJECT(gtk_text_view_get_buffer(GTK_TEXT_VIEW(target)));
-        connect_recorded(button, "clicked", G_CALLBACK(send_buffer_text),
-                         info_obj_new(out, buffer, nullptr));
+    for (const button_suffix &row : button_suffixes) {
+        GObject *target = suffix_target(wiring, id, row.suffix, row.target_type());
+        if (target == nullptr)
+            continue;
+        if (row.clicked_line)
+            connect_recorded(button, "clicked", G_CALLBACK(send_tag_only),
+                             info_txt_new(wiring->out, "clicked"));
+        row.connect(button, target, wiring->out);
         return;
     }
-    if ((target = suffix_target(wiring, id, "_send_selection", GTK_TYPE_TEXT_VIEW))) {
-        GObject *buffer = G_OBJECT(gtk_text_view_get_buffer(GTK_TEXT_VIEW(target)));
-        connect_recorded(button, "clicked", G_CALLBACK(send_buffer_selection),
-                         info_obj_new(out, buffer, nullptr));
-        return;
-    }
-    connect_recorded(button, "clicked", G_CALLBACK(send_tag_only), info_txt_new(out, "clicked"));
-    if ((target = suffix_target(wiring, id, "_cancel", GTK_TYPE_DIALOG))) {
-        connect_hide_or_quit(button, target);
-    } else if ((target = suffix_target(wiring, id, "_ok", GTK_TYPE_DIALOG))) {
-        if (GTK_IS_FILE_CHOOSER_DIALOG(target))
-            connect_recorded_swapped(button, "clicked", G_CALLBACK(send_dialog_file_and_folder),
-                                     info_obj_new(out, target, nullptr));
-        connect_hide_or_quit(button, target);
-    } else if ((target = suffix_target(wiring, id, "_apply", GTK_TYPE_FILE_CHOOSER_DIALOG))) {
-        connect_recorded_swapped(button, "clicked", G_CALLBACK(send_dialog_file_and_folder),
-                                 info_obj_new(out, target, nullptr));
-    }
+    connect_recorded(button, "clicked", G_CALLBACK(send_tag_only),
+                     info_txt_new(wiring->out, "clicked"));
 }
 
 void wire_menu_item(GObject *item, info *wiring)
@@ -112,98 +133,14 @@ void wire_window(GObject *window, info *wiring)
     g_signal_connect(window, "delete-event", G_CALLBACK(keep_window_on_delete), nullptr);
 }
 
-// Cell edits are not recorded, so "block" on the column leaves them alone.
-void wire_renderer(GtkCellRenderer *renderer, GtkWidget *view, GtkTreeModel *model, FILE *out)
-{
-    gboolean enabled = FALSE;
-    if (GTK_IS_CELL_RENDERER_TEXT(renderer)) {
-        g_object_get(renderer, "editable", &enabled, nullptr);
-        if (enabled)
-            g_signal_connect(renderer, "edited", G_CALLBACK(cell_edited),
-                             info_obj_new(out, G_OBJECT(view), G_OBJECT(model)));
-    } else if (GTK_IS_CELL_RENDERER_TOGGLE(renderer)) {
-        g_object_get(renderer, "activatable", &enabled, nullptr);
-        if (enabled)
-            g_signal_connect(renderer, "toggled", G_CALLBACK(cell_toggled),
-                             info_obj_new(out, nullptr, G_OBJECT(model)));
-    }
-}
-
-void wire_tree_view_column(GObject *obj, info *wiring)
-{
-    GtkTreeViewColumn *column = GTK_TREE_VIEW_COLUMN(obj);
-    GList *cells = gtk_cell_layout_get_cells(GTK_CELL_LAYOUT(column));
-    int n = static_cast<int>(g_list_length(cells));
-    g_list_free(cells);
-    GtkWidget *view = gtk_tree_view_column_get_tree_view(column);
-    GtkTreeModel *model = view ? gtk_tree_view_get_model(GTK_TREE_VIEW(view)) : nullptr;
-    connect_recorded(column, "clicked", G_CALLBACK(send_tag_only),
-                     info_txt_new(wiring->out, "clicked"));
-    for (int i = 1; i <= n; ++i) {
-        GtkCellRenderer *renderer =
-            tree_view_column_get_renderer_column(wiring->builder, wiring->txt, column, i);
-        if (renderer != nullptr)
-            wire_renderer(renderer, view, model, wiring->out);
-    }
-}
-
-// An event box takes keyboard focus, so that it can report key presses.
-void make_focusable(GObject *obj)
-{
-    gtk_widget_set_can_focus(GTK_WIDGET(obj), TRUE);
-}
-
-using enum class_test;
-
-const wiring_row wiring_table[] = {
-    {.type = gtk_tree_view_column_get_type, .test = exactly, .wire = wire_tree_view_column},
-    {.type = gtk_button_get_type, .test = exactly, .wire = wire_button},
-    {.type = gtk_menu_item_get_type, .test = is_a, .wire = wire_menu_item},
-    {.type = gtk_window_get_type, .test = is_a, .wire = wire_window},
-    {.type = gtk_file_chooser_button_get_type, .test = exactly,
-     .links = {{"file-set", G_CALLBACK(send_chooser_filename), "file"}}},
-    {.type = gtk_color_button_get_type, .test = exactly,
-     .links = {{"color-set", G_CALLBACK(send_color), "color"}}},
-    {.type = gtk_font_button_get_type, .test = exactly,
-     .links = {{"font-set", G_CALLBACK(send_font_name), "font"}}},
-    {.type = gtk_switch_get_type, .test = exactly,
-     .links = {{"notify::active", G_CALLBACK(send_switch_state), ""}}},
-    {.type = gtk_toggle_button_get_type, .test = exactly,
-     .links = {{"toggled", G_CALLBACK(send_toggle_state), ""}}},
-    {.type = gtk_radio_button_get_type, .test = exactly,
-     .links = {{"toggled", G_CALLBACK(send_toggle_state), ""}}},
-    {.type = gtk_check_button_get_type, .test = exactly,
-     .links = {{"toggled", G_CALLBACK(send_toggle_state), ""}}},
-    {.type = gtk_entry_get_type, .test = exactly,
-     .links = {{"changed", G_CALLBACK(send_entry_text), "text"}}},
-    {.type = gtk_spin_button_get_type, .test = exactly,
-     .links = {{"value_changed", G_CALLBACK(send_spin_value), "text"}}},
-    {.type = gtk_scale_get_type, .test = exactly,
-     .links = {{"value-changed", G_CALLBACK(send_range_value), "value"}}},
-    {.type = gtk_calendar_get_type, .test = exactly,
-     .links = {{"day-selected-double-click", G_CALLBACK(send_calendar_date), "doubleclicked"},
-               {"day-selected", G_CALLBACK(send_calendar_date), "clicked"}}},
-    {.type = gtk_combo_box_text_get_type, .test = exactly,
-     .links = {{"changed", G_CALLBACK(send_combo_choice), "active"}}},
-    {.type = gtk_tree_selection_get_type, .test = exactly,
-     .links = {{"changed", G_CALLBACK(send_tree_selection), "clicked"}}},
-    {.type = gtk_socket_get_type, .test = exactly, .prepare = keep_socket_unrealized,
-     .links = {{"plug-added", G_CALLBACK(send_tag_only), "plug-added"},
-               {"plug-removed", G_CALLBACK(send_tag_only), "plug-removed"}}},
-    {.type = gtk_drawing_area_get_type, .test = exactly,
-     .links = {{"draw", G_CALLBACK(replay_draw_ops), nullptr}}},
-    {.type = gtk_event_box_get_type, .test = exactly, .prepare = make_focusable,
-     .links = {{"button-press-event", G_CALLBACK(send_button_event), "button_press"},
-               {"button-release-event", G_CALLBACK(send_button_event), "button_release"},
-               {"motion-notify-event", G_CALLBACK(send_motion_event), "motion"},
-               {"key-press-event", G_CALLBACK(send_key_name), "key_press"}}},
-};
+namespace {
 
 bool row_matches(const wiring_row &row, GObject *object)
 {
     GType type = row.type();
-    return row.test == exactly ? G_OBJECT_TYPE(object) == type
-                               : G_TYPE_CHECK_INSTANCE_TYPE(object, type);
+    if (row.test == class_test::exactly)
+        return G_OBJECT_TYPE(object) == type;
+    return G_TYPE_CHECK_INSTANCE_TYPE(object, type);
 }
 
 void connect_links(const wiring_row &row, GObject *object, FILE *out)
@@ -220,9 +157,9 @@ void connect_links(const wiring_row &row, GObject *object, FILE *out)
 
 }  // namespace
 
-void wire_object_signals(GObject *object, info *wiring)
+void wire_by_table(GObject *object, info *wiring, std::span<const wiring_row> table)
 {
-    for (const wiring_row &row : wiring_table) {
+    for (const wiring_row &row : table) {
         if (!row_matches(row, object))
             continue;
         if (row.wire != nullptr)

@@ -1,6 +1,6 @@
 // The start-up steps that can fail, each with its one message and status.
 #include "startup/startup.h"
-#include "feedback/feedback.h"
+#include "startup/class_tables.h"
 #include "widgets/widgets.h"
 #include "treeview/treeview.h"
 
@@ -56,10 +56,9 @@ void exit_with_message(int status, FILE *stream, const char *format, ...)
     if (status != 0)
         remove_fifos_after_failure();
     if (status != 0 && startup_report_fd >= 0) {
-        gchar *message = g_strdup_vprintf(format, args);
+        g_autofree gchar *message = g_strdup_vprintf(format, args);
         write_all(startup_report_fd, &failed_byte, 1);
         write_all(startup_report_fd, message, strlen(message));
-        g_free(message);
     } else {
         vfprintf(stream, format, args);
     }
@@ -271,7 +270,7 @@ void keep_first_xml_error(void *data, xmlErrorPtr error)
 // first; the tree it gives is kept for the lookups made while wiring.
 xmlDocPtr parse_ui_file(const char *ui_name)
 {
-    gchar *contents = nullptr;
+    g_autofree gchar *contents = nullptr;
     gsize length = 0;
     GError *error = nullptr;
     if (!g_file_get_contents(ui_name, &contents, &length, &error))
@@ -286,7 +285,6 @@ xmlDocPtr parse_ui_file(const char *ui_name)
     xmlDocPtr doc = xmlReadMemory(contents, static_cast<int>(length), ui_name, nullptr,
                                   XML_PARSE_NONET);
     xmlSetStructuredErrorFunc(nullptr, nullptr);
-    g_free(contents);
     if (doc == nullptr)
         exit_with_message(1, stderr, "%s:%d:%d not well-formed XML: %s\n", ui_name, problem.line,
                           problem.column, problem.seen ? problem.reason.c_str() : "unknown error");
@@ -346,12 +344,11 @@ void prepare_widgets(GtkBuilder *builder, const char *ui_name, FILE *out)
 {
     info wiring = {.out = out, .in = nullptr, .log = nullptr, .builder = builder,
                    .obj = nullptr, .obj2 = nullptr, .txt = ui_name};
-    GSList *objects = gtk_builder_get_objects(builder);
+    g_autoptr(GSList) objects = gtk_builder_get_objects(builder);
     for (GSList *o = objects; o; o = o->next)
         wire_object_signals(G_OBJECT(o->data), &wiring);
     for (GSList *o = objects; o; o = o->next)
         attach_style_provider(G_OBJECT(o->data));
-    g_slist_free(objects);
 }
 
 void show_or_embed(const char *xid, GtkWindow *window)

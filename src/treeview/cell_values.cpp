@@ -129,6 +129,11 @@ bool ensure_tree_row(GtkTreeModel *model, GtkTreePath *path, GtkTreeIter *iter)
     return true;
 }
 
+void tell_unsupported_column(int column, GType type)
+{
+    fprintf(stderr, "column %d: %s not implemented\n", column, g_type_name(type));
+}
+
 bool path_within_bounds(GtkTreePath *path)
 {
     int depth;
@@ -174,12 +179,12 @@ bool set_cell_from_text(GtkTreeModel *model, GtkTreeIter *iter, const char *path
     const char *unused;
     const char *&reason = why != nullptr ? *why : unused;
     GType type = gtk_tree_model_get_column_type(model, column);
-    tree_path_ptr path = path_from_text(path_text);
-    if (!path || !path_fits_model(model, path.get())) {
+    g_autoptr(GtkTreePath) path = path_from_text(path_text);
+    if (path == nullptr || !path_fits_model(model, path)) {
         reason = "the path names no row this store can have";
         return false;
     }
-    if (!path_within_bounds(path.get()) || !row_walk_within_bound(model, path.get())) {
+    if (!path_within_bounds(path) || !row_walk_within_bound(model, path)) {
         reason = "the path lies beyond the rows a set may make";
         return false;
     }
@@ -189,20 +194,20 @@ bool set_cell_from_text(GtkTreeModel *model, GtkTreeIter *iter, const char *path
         reason = "the text is not valid UTF-8";
         return false;
     }
-    value_holder cell;
+    g_auto(GValue) cell = G_VALUE_INIT;
     // The text is converted before any row is made, so a bad number never
     // leaves empty rows behind.
-    switch (value_from_text(type, text, &cell.value)) {
+    switch (value_from_text(type, text, &cell)) {
     case conversion::refused:
         reason = "the value is no number of the column's type";
         return false;
     case conversion::unsupported:
-        fprintf(stderr, "column %d: %s not implemented\n", column, g_type_name(type));
+        tell_unsupported_column(column, type);
         return true;
     case conversion::stored:
         break;
     }
-    ensure_tree_row(model, path.get(), iter);
-    tree_model_set(model, iter, column, &cell.value);
+    ensure_tree_row(model, path, iter);
+    tree_model_set(model, iter, column, &cell);
     return true;
 }

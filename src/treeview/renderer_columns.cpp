@@ -7,12 +7,38 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <libxml/parser.h>
 #include <libxml/xpath.h>
 
 namespace {
+
+// Owners for what libxml2 allocates, which GLib's automatic cleanup does
+// not cover.
+struct xml_text_free {
+    void operator()(xmlChar *text) const { xmlFree(text); }
+};
+struct xpath_context_free {
+    void operator()(xmlXPathContextPtr context) const { xmlXPathFreeContext(context); }
+};
+struct xpath_object_free {
+    void operator()(xmlXPathObjectPtr result) const { xmlXPathFreeObject(result); }
+};
+using xml_text_ptr = std::unique_ptr<xmlChar, xml_text_free>;
+using xpath_context_ptr = std::unique_ptr<xmlXPathContext, xpath_context_free>;
+using xpath_object_ptr = std::unique_ptr<xmlXPathObject, xpath_object_free>;
+
+const char *as_text(const xml_text_ptr &text)
+{
+    return reinterpret_cast<const char *>(text.get());
+}
+
+xml_text_ptr attribute_of(xmlNodePtr node, const char *name)
+{
+    return xml_text_ptr(xmlGetProp(node, reinterpret_cast<const xmlChar *>(name)));
+}
 
 // The UI description, parsed once per builder and file name and answering
 // every renderer lookup made while wiring. Its view columns are indexed by
@@ -26,10 +52,8 @@ struct ui_document {
 
 bool has_attribute(xmlNodePtr node, const char *name, const char *value)
 {
-    xmlChar *text = xmlGetProp(node, reinterpret_cast<const xmlChar *>(name));
-    bool same = text != nullptr && strcmp(reinterpret_cast<const char *>(text), value) == 0;
-    xmlFree(text);
-    return same;
+    xml_text_ptr text = attribute_of(node, name);
+    return text && strcmp(as_text(text), value) == 0;
 }
 
 // The first column of each id in document order, as "//" finds it.
@@ -40,10 +64,9 @@ void index_columns(xmlNodePtr node, ui_document *ui)
             continue;
         if (xmlStrEqual(node->name, reinterpret_cast<const xmlChar *>("object")) &&
             node->ns == nullptr && has_attribute(node, "class", "GtkTreeViewColumn")) {
-            xmlChar *id = xmlGetProp(node, reinterpret_cast<const xmlChar *>("id"));
-            if (id != nullptr)
-                ui->columns.emplace(reinterpret_cast<const char *>(id), node);
-            xmlFree(id);
+            xml_text_ptr id = attribute_of(node, "id");
+            if (id)
+                ui->columns.emplace(as_text(id), node);
         }
         index_columns(node->children, ui);
     }
@@ -85,21 +108,9 @@ xmlNodePtr column_element(const ui_document *ui, const char *column_id)
 // Relative to the column's element.
 std::string renderer_expression(int position, const char *last_step)
 {
-    char index[16];
-    snprintf(index, sizeof index, "%d", position);
-    return std::string("child[") + index +
+    return "child[" + std::to_string(position) +
            "]/object[@class=\"GtkCellRendererText\" or @class=\"GtkCellRendererToggle\"]/" +
            last_step;
-}
-
-struct xml_text_free {
-    void operator()(xmlChar *text) const { xmlFree(text); }
-};
-using xml_text_ptr = std::unique_ptr<xmlChar, xml_text_free>;
-
-const char *as_text(const xml_text_ptr &text)
-{
-    return reinterpret_cast<const char *>(text.get());
 }
 
 // The model column recorded on the renderer, or -1 when it names no column
@@ -124,43 +135,28 @@ bool edited_row(GtkCellRenderer *renderer, const char *path_text, info *ar, int 
 
 bool cell_is_true(GtkTreeModel *model, GtkTreeIter *iter, int column)
 {
-    value_holder cell, truth;
-    gtk_tree_model_get_value(model, iter, column, &cell.value);
-    g_value_init(&truth.value, G_TYPE_BOOLEAN);
-    return g_value_transform(&cell.value, &truth.value) && g_value_get_boolean(&truth.value);
+    g_auto(GValue) cell = G_VALUE_INIT;
+    g_auto(GValue) truth = G_VALUE_INIT;
+    gtk_tree_model_get_value(model, iter, column, &cell);
+    g_value_init(&truth, G_TYPE_BOOLEAN);
+    return g_value_transform(&cell, &truth) && g_value_get_boolean(&truth);
+}
+
+// The first node that the expression selects from the column's element, as text.
+xml_text_ptr xpath_lookup(const ui_document *ui, xmlNodePtr element, const std::string &expression)
+{
+    xpath_context_ptr context(xmlXPathNewContext(ui->doc));
+    if (!context)
+        return nullptr;
+    context->node = element;
+    xpath_object_ptr result(xmlXPathEvalExpression(
+        reinterpret_cast<const xmlChar *>(expression.c_str()), context.get()));
+    if (!result || result->nodesetval == nullptr || result->nodesetval->nodeNr == 0)
+        return nullptr;
+    return xml_text_ptr(xmlNodeGetContent(result->nodesetval->nodeTab[0]));
 }
 
 }  // namespace
-
-namespace {
-
-// The first node that the expression selects from the given context node
-// (the document itself when null), as text.
-xmlChar *xpath_lookup_at(const char *expression, xmlDocPtr doc, xmlNodePtr node)
-{
-    if (doc == nullptr)
-        return nullptr;
-    xmlXPathContextPtr context = xmlXPathNewContext(doc);
-    if (context == nullptr)
-        return nullptr;
-    if (node != nullptr)
-        context->node = node;
-    xmlChar *answer = nullptr;
-    xmlXPathObjectPtr result =
-        xmlXPathEvalExpression(reinterpret_cast<const xmlChar *>(expression), context);
-    if (result != nullptr && result->nodesetval != nullptr && result->nodesetval->nodeNr > 0)
-        answer = xmlNodeGetContent(result->nodesetval->nodeTab[0]);
-    xmlXPathFreeObject(result);
-    xmlXPathFreeContext(context);
-    return answer;
-}
-
-}  // namespace
-
-xmlChar *xpath_lookup(const char *expression, xmlDocPtr doc)
-{
-    return xpath_lookup_at(expression, doc, nullptr);
-}
 
 void keep_ui_document(GtkBuilder *builder, const char *ui_name, xmlDocPtr doc)
 {
@@ -179,12 +175,11 @@ GtkCellRenderer *tree_view_column_get_renderer_column(GtkBuilder *builder, const
     xmlNodePtr element = column_element(ui, column_id);
     if (element == nullptr)
         return nullptr;
-    xml_text_ptr id(xpath_lookup_at(renderer_expression(position, "@id").c_str(), ui->doc, element));
-    xml_text_ptr bound(xpath_lookup_at(
+    xml_text_ptr id = xpath_lookup(ui, element, renderer_expression(position, "@id"));
+    xml_text_ptr bound = xpath_lookup(
+        ui, element,
         renderer_expression(position,
-                            "../attributes/attribute[@name=\"text\" or @name=\"active\"]/text()")
-            .c_str(),
-        ui->doc, element));
+                            "../attributes/attribute[@name=\"text\" or @name=\"active\"]/text()"));
     if (!id || !bound)
         return nullptr;
     GObject *renderer = gtk_builder_get_object(builder, as_text(id));

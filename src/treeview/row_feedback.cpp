@@ -46,33 +46,35 @@ const cell_format *format_of(GType type)
     return nullptr;
 }
 
-}  // namespace
-
+// A saved file holds "set" commands where feedback would name the type.
 void write_set_command(FILE *out, GObject *obj, const char *,
                        std::initializer_list<const char *> payload)
 {
     vsend_feedback(out, obj, "set", payload);
 }
 
+}  // namespace
+
 void send_tree_cell(line_writer writer, const char *path_text, GtkTreeIter *iter, int column,
                     info *ar)
 {
     c_numeric_scope numbers_with_full_stop;
     GtkTreeModel *model = GTK_TREE_MODEL(ar->obj2);
-    value_holder cell;
-    gtk_tree_model_get_value(model, iter, column, &cell.value);
+    g_auto(GValue) cell = G_VALUE_INIT;
+    gtk_tree_model_get_value(model, iter, column, &cell);
     GType type = gtk_tree_model_get_column_type(model, column);
     const cell_format *row = format_of(type);
     if (row == nullptr) {
-        fprintf(stderr, "column %d: %s not implemented\n", column,
-                g_type_name(G_VALUE_TYPE(&cell.value)));
+        tell_unsupported_column(column, G_VALUE_TYPE(&cell));
         return;
     }
     char formatted[256];
-    row->format(formatted, sizeof formatted, column, &cell.value);
-    const char *text = row->type == G_TYPE_STRING ? g_value_get_string(&cell.value) : nullptr;
+    row->format(formatted, sizeof formatted, column, &cell);
+    const char *text = row->type == G_TYPE_STRING ? g_value_get_string(&cell) : nullptr;
     writer(ar->out, ar->obj, g_type_name(row->type), {path_text, formatted, text});
 }
+
+namespace {
 
 void send_tree_row(line_writer writer, const char *path_text, GtkTreeIter *iter, info *ar)
 {
@@ -81,21 +83,23 @@ void send_tree_row(line_writer writer, const char *path_text, GtkTreeIter *iter,
         send_tree_cell(writer, path_text, iter, column, ar);
 }
 
-gboolean save_tree_row(GtkTreeModel *model, GtkTreePath *path, GtkTreeIter *iter, gpointer data)
-{
-    auto *ar = static_cast<info *>(data);
-    gchar_ptr path_text(gtk_tree_path_to_string(path));
-    ar->obj2 = G_OBJECT(model);
-    send_tree_row(write_set_command, path_text.get(), iter, ar);
-    return FALSE;
-}
-
 void send_selected_row(GtkTreeModel *model, GtkTreePath *path, GtkTreeIter *iter, gpointer data)
 {
     auto *ar = static_cast<info *>(data);
-    gchar_ptr path_text(gtk_tree_path_to_string(path));
+    g_autofree gchar *path_text = gtk_tree_path_to_string(path);
     ar->obj2 = G_OBJECT(model);
-    send_tree_row(vsend_feedback, path_text.get(), iter, ar);
+    send_tree_row(vsend_feedback, path_text, iter, ar);
+}
+
+}  // namespace
+
+gboolean save_tree_row(GtkTreeModel *model, GtkTreePath *path, GtkTreeIter *iter, gpointer data)
+{
+    auto *ar = static_cast<info *>(data);
+    g_autofree gchar *path_text = gtk_tree_path_to_string(path);
+    ar->obj2 = G_OBJECT(model);
+    send_tree_row(write_set_command, path_text, iter, ar);
+    return FALSE;
 }
 
 void send_tree_selection(GtkTreeSelection *selection, info *ar)

@@ -6,7 +6,6 @@
 #include "widgets/widgets.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -39,28 +38,110 @@ struct tree_command {
     const char *rest() const { return words.rest ? words.rest->c_str() : nullptr; }
 };
 
+// One row of the table: the action, the condition on the data, and the code
+// that carries it out, which answers false when the action cannot be
+// carried out after all (a file that cannot be written); the command then
+// goes on to the generic handler. The form of the data is for the complaint.
 struct tree_action {
     const char *action;
     bool (*when)(const tree_command &);
-    // False when the action cannot be carried out after all (a file that
-    // cannot be written); the command then goes on to the generic handler.
     bool (*then)(tree_command &);
-    const char *form = nullptr;  // the form of the data, for the complaint
+    const char *form = nullptr;
 };
 
+// Conditions on the data, in the order the table first uses them.
+bool cell_in_store(const tree_command &c);
+bool row_and_column(const tree_command &c);
+bool row_alone(const tree_command &c);
+bool no_first(const tree_command &c);
+bool end_alone(const tree_command &c);
+bool row_as_child(const tree_command &c);
+bool row_and_end(const tree_command &c);
+bool row_and_sibling(const tree_command &c);
+bool has_first(const tree_command &c);
+
+// The actions, in the table's order.
+bool set_cell(tree_command &c);
+bool scroll_to_cell(tree_command &c);
+bool expand_row(tree_command &c);
+bool expand_subtree(tree_command &c);
+bool expand_everything(tree_command &c);
+bool collapse_row(tree_command &c);
+bool collapse_everything(tree_command &c);
+bool set_cursor(tree_command &c);
+bool clear_cursor(tree_command &c);
+bool append_row(tree_command &c);
+bool insert_first_child(tree_command &c);
+bool insert_in_front(tree_command &c);
+bool move_to_end(tree_command &c);
+bool move_in_front(tree_command &c);
+bool remove_row(tree_command &c);
+bool clear_store(tree_command &c);
+bool block_selection(tree_command &c);
+bool save_model(tree_command &c);
+
+// Tried top to bottom; the first row whose action and condition hold runs.
+constexpr tree_action tree_actions[] = {
+    {.action = "set",        .when = cell_in_store,   .then = set_cell,            .form = "PATH COLUMN VALUE"},
+    {.action = "scroll",     .when = row_and_column,  .then = scroll_to_cell,      .form = "ROW COLUMN"},
+    {.action = "expand",     .when = row_alone,       .then = expand_row,          .form = "ROW"},
+    {.action = "expand_all", .when = row_alone,       .then = expand_subtree,      .form = "ROW"},
+    {.action = "expand_all", .when = no_first,        .then = expand_everything,   .form = ""},
+    {.action = "collapse",   .when = row_alone,       .then = collapse_row,        .form = "ROW"},
+    {.action = "collapse",   .when = no_first,        .then = collapse_everything, .form = ""},
+    {.action = "set_cursor", .when = row_alone,       .then = set_cursor,          .form = "ROW"},
+    {.action = "set_cursor", .when = no_first,        .then = clear_cursor,        .form = ""},
+    {.action = "insert_row", .when = end_alone,       .then = append_row,          .form = "end"},
+    {.action = "insert_row", .when = row_as_child,    .then = insert_first_child,  .form = "ROW as_child"},
+    {.action = "insert_row", .when = row_alone,       .then = insert_in_front,     .form = "ROW"},
+    {.action = "move_row",   .when = row_and_end,     .then = move_to_end,         .form = "ROW end"},
+    {.action = "move_row",   .when = row_and_sibling, .then = move_in_front,       .form = "ROW ROW (siblings)"},
+    {.action = "remove_row", .when = row_alone,       .then = remove_row,          .form = "ROW"},
+    {.action = "clear",      .when = no_first,        .then = clear_store,         .form = ""},
+    {.action = "block",      .when = has_first,       .then = block_selection,     .form = "0|1"},
+    {.action = "save",       .when = has_first,       .then = save_model,          .form = "FILE"},
+};
+
+bool has_first(const tree_command &c) { return c.words.first.has_value(); }
 bool no_first(const tree_command &c) { return !c.words.first; }
 bool no_second(const tree_command &c) { return !c.words.second; }
 bool no_rest(const tree_command &c) { return !c.words.rest; }
 bool row_alone(const tree_command &c) { return c.has_a && no_second(c); }
+bool end_alone(const tree_command &c) { return streq(c.first(), "end") && no_second(c); }
+
+bool row_as_child(const tree_command &c)
+{
+    return c.has_a && streq(c.second(), "as_child") && no_rest(c);
+}
+
+bool row_and_end(const tree_command &c)
+{
+    return c.has_a && streq(c.second(), "end") && no_rest(c);
+}
+
+// The column word is read as a path: its leading number picks the column.
+bool row_and_column(const tree_command &c)
+{
+    return c.has_a && is_path_string(c.second()) && no_rest(c);
+}
+
+// The row need not exist: "set" makes it.
+bool cell_in_store(const tree_command &c)
+{
+    return c.column >= 0 && c.column < gtk_tree_model_get_n_columns(c.model) &&
+           is_path_string(c.first());
+}
 
 // The toolkit moves a row only among its siblings.
-bool same_level(const tree_command &c)
+bool row_and_sibling(const tree_command &c)
 {
-    tree_path_ptr a(gtk_tree_model_get_path(c.model, const_cast<GtkTreeIter *>(&c.a)));
-    tree_path_ptr b(gtk_tree_model_get_path(c.model, const_cast<GtkTreeIter *>(&c.b)));
+    if (!c.has_a || !c.has_b || !no_rest(c))
+        return false;
+    g_autoptr(GtkTreePath) a = gtk_tree_model_get_path(c.model, const_cast<GtkTreeIter *>(&c.a));
+    g_autoptr(GtkTreePath) b = gtk_tree_model_get_path(c.model, const_cast<GtkTreeIter *>(&c.b));
     int depth_a, depth_b;
-    int *index_a = gtk_tree_path_get_indices_with_depth(a.get(), &depth_a);
-    int *index_b = gtk_tree_path_get_indices_with_depth(b.get(), &depth_b);
+    int *index_a = gtk_tree_path_get_indices_with_depth(a, &depth_a);
+    int *index_b = gtk_tree_path_get_indices_with_depth(b, &depth_b);
     return depth_a == depth_b && std::equal(index_a, index_a + depth_a - 1, index_b);
 }
 
@@ -75,40 +156,99 @@ bool set_cell(tree_command &c)
 
 bool scroll_to_cell(tree_command &c)
 {
-    tree_path_ptr path(gtk_tree_model_get_path(c.model, &c.a));
+    g_autoptr(GtkTreePath) path = gtk_tree_model_get_path(c.model, &c.a);
     GtkTreeViewColumn *column =
         c.column <= G_MAXINT ? gtk_tree_view_get_column(c.view, static_cast<int>(c.column))
                              : nullptr;
-    gtk_tree_view_scroll_to_cell(c.view, path.get(), column, FALSE, 0.0, 0.0);
+    gtk_tree_view_scroll_to_cell(c.view, path, column, FALSE, 0.0, 0.0);
     return true;
 }
 
-bool expand_row(tree_command &c, bool open_all)
+bool expand_row(tree_command &c)
 {
-    tree_path_ptr path(gtk_tree_model_get_path(c.model, &c.a));
-    gtk_tree_view_expand_row(c.view, path.get(), open_all);
+    g_autoptr(GtkTreePath) path = gtk_tree_model_get_path(c.model, &c.a);
+    gtk_tree_view_expand_row(c.view, path, FALSE);
+    return true;
+}
+
+bool expand_subtree(tree_command &c)
+{
+    g_autoptr(GtkTreePath) path = gtk_tree_model_get_path(c.model, &c.a);
+    gtk_tree_view_expand_row(c.view, path, TRUE);
+    return true;
+}
+
+bool expand_everything(tree_command &c)
+{
+    gtk_tree_view_expand_all(c.view);
     return true;
 }
 
 bool collapse_row(tree_command &c)
 {
-    tree_path_ptr path(gtk_tree_model_get_path(c.model, &c.a));
-    gtk_tree_view_collapse_row(c.view, path.get());
+    g_autoptr(GtkTreePath) path = gtk_tree_model_get_path(c.model, &c.a);
+    gtk_tree_view_collapse_row(c.view, path);
+    return true;
+}
+
+bool collapse_everything(tree_command &c)
+{
+    gtk_tree_view_collapse_all(c.view);
     return true;
 }
 
 bool set_cursor(tree_command &c)
 {
-    tree_path_ptr path(gtk_tree_model_get_path(c.model, &c.a));
-    gtk_tree_view_set_cursor(c.view, path.get(), nullptr, FALSE);
+    g_autoptr(GtkTreePath) path = gtk_tree_model_get_path(c.model, &c.a);
+    gtk_tree_view_set_cursor(c.view, path, nullptr, FALSE);
     return true;
 }
 
 bool clear_cursor(tree_command &c)
 {
-    tree_path_ptr empty(gtk_tree_path_new());
-    gtk_tree_view_set_cursor(c.view, empty.get(), nullptr, FALSE);
+    g_autoptr(GtkTreePath) empty = gtk_tree_path_new();
+    gtk_tree_view_set_cursor(c.view, empty, nullptr, FALSE);
     gtk_tree_selection_unselect_all(c.selection);
+    return true;
+}
+
+bool append_row(tree_command &c)
+{
+    GtkTreeIter row;
+    tree_model_insert_before(c.model, &row, nullptr, nullptr);
+    return true;
+}
+
+// In a list store, which has no children, the new row comes first.
+bool insert_first_child(tree_command &c)
+{
+    GtkTreeIter row;
+    tree_model_insert_after(c.model, &row, &c.a, nullptr);
+    return true;
+}
+
+bool insert_in_front(tree_command &c)
+{
+    GtkTreeIter row;
+    tree_model_insert_before(c.model, &row, nullptr, &c.a);
+    return true;
+}
+
+bool move_to_end(tree_command &c)
+{
+    tree_model_move_before(c.model, &c.a, nullptr);
+    return true;
+}
+
+bool move_in_front(tree_command &c)
+{
+    tree_model_move_before(c.model, &c.a, &c.b);
+    return true;
+}
+
+bool remove_row(tree_command &c)
+{
+    tree_model_remove(c.model, &c.a);
     return true;
 }
 
@@ -119,89 +259,24 @@ bool clear_store(tree_command &c)
     return true;
 }
 
+// The selection carries the handlers that send selection feedback.
+bool block_selection(tree_command &c)
+{
+    return set_handlers_blocked(c.cmd, G_OBJECT(c.selection));
+}
+
 bool save_model(tree_command &c)
 {
     saved_file file(c.first());
     if (file.stream == nullptr)
-        return refuse_because("cannot open the file: %s", g_strerror(file.error));
+        return refuse_unopened(file);
     info record = {.out = file.stream, .in = nullptr, .log = nullptr, .builder = nullptr,
                    .obj = G_OBJECT(c.view), .obj2 = G_OBJECT(c.model), .txt = nullptr};
     gtk_tree_model_foreach(c.model, save_tree_row, &record);
     if (!commit_saved_file(file))
-        return refuse_because("cannot write the file: %s", g_strerror(file.error));
+        return refuse_unwritten(file);
     return true;
 }
-
-// Tried top to bottom; the first row whose action and condition hold runs.
-constexpr tree_action tree_actions[] = {
-    {.action = "set",
-     .when = [](const tree_command &c) {
-         return c.column >= 0 && c.column < gtk_tree_model_get_n_columns(c.model) &&
-                is_path_string(c.first());
-     },
-     .then = set_cell, .form = "PATH COLUMN VALUE"},
-    {.action = "scroll",
-     .when = [](const tree_command &c) {
-         return c.has_a && is_path_string(c.second()) && no_rest(c);
-     },
-     .then = scroll_to_cell, .form = "ROW COLUMN"},
-    {.action = "expand", .when = row_alone,
-     .then = [](tree_command &c) { return expand_row(c, false); }, .form = "ROW"},
-    {.action = "expand_all", .when = row_alone,
-     .then = [](tree_command &c) { return expand_row(c, true); }, .form = "ROW"},
-    {.action = "expand_all", .when = no_first,
-     .then = [](tree_command &c) { gtk_tree_view_expand_all(c.view); return true; }, .form = ""},
-    {.action = "collapse", .when = row_alone, .then = collapse_row, .form = "ROW"},
-    {.action = "collapse", .when = no_first,
-     .then = [](tree_command &c) { gtk_tree_view_collapse_all(c.view); return true; }, .form = ""},
-    {.action = "set_cursor", .when = row_alone, .then = set_cursor, .form = "ROW"},
-    {.action = "set_cursor", .when = no_first, .then = clear_cursor, .form = ""},
-    {.action = "insert_row",
-     .when = [](const tree_command &c) { return streq(c.first(), "end") && no_second(c); },
-     .then = [](tree_command &c) {
-         GtkTreeIter row;
-         tree_model_insert_before(c.model, &row, nullptr, nullptr);
-         return true;
-     }, .form = "end"},
-    {.action = "insert_row",
-     .when = [](const tree_command &c) {
-         return c.has_a && streq(c.second(), "as_child") && no_rest(c);
-     },
-     .then = [](tree_command &c) {
-         GtkTreeIter row;
-         tree_model_insert_after(c.model, &row, &c.a, nullptr);
-         return true;
-     }, .form = "ROW as_child"},
-    {.action = "insert_row", .when = row_alone,
-     .then = [](tree_command &c) {
-         GtkTreeIter row;
-         tree_model_insert_before(c.model, &row, nullptr, &c.a);
-         return true;
-     }, .form = "ROW"},
-    {.action = "move_row",
-     .when = [](const tree_command &c) {
-         return c.has_a && streq(c.second(), "end") && no_rest(c);
-     },
-     .then = [](tree_command &c) { tree_model_move_before(c.model, &c.a, nullptr); return true; },
-     .form = "ROW end"},
-    {.action = "move_row",
-     .when = [](const tree_command &c) {
-         return c.has_a && c.has_b && no_rest(c) && same_level(c);
-     },
-     .then = [](tree_command &c) { tree_model_move_before(c.model, &c.a, &c.b); return true; },
-     .form = "ROW ROW (siblings)"},
-    {.action = "remove_row", .when = row_alone,
-     .then = [](tree_command &c) { tree_model_remove(c.model, &c.a); return true; },
-     .form = "ROW"},
-    {.action = "clear", .when = no_first, .then = clear_store, .form = ""},
-    {.action = "block", .when = [](const tree_command &c) { return !no_first(c); },
-     .then = [](tree_command &c) {
-         // The selection carries the handlers that send selection feedback.
-         return set_handlers_blocked(c.cmd, G_OBJECT(c.selection));
-     }, .form = "0|1"},
-    {.action = "save", .when = [](const tree_command &c) { return !no_first(c); },
-     .then = save_model, .form = "FILE"},
-};
 
 constexpr std::string_view separators = " \t\n";
 
@@ -225,8 +300,8 @@ tree_words split_words(std::string_view text)
 
 bool find_row(GtkTreeModel *model, const char *text, GtkTreeIter *iter)
 {
-    tree_path_ptr path = path_from_text(text);
-    return path && gtk_tree_model_get_iter(model, iter, path.get());
+    g_autoptr(GtkTreePath) path = path_from_text(text);
+    return path != nullptr && gtk_tree_model_get_iter(model, iter, path);
 }
 
 void refuse_missing_model(command_data *cmd)
@@ -244,7 +319,7 @@ bool is_path_string(const char *text)
     return strspn(text, ":0123456789") == strlen(text) && strstr(text, "::") == nullptr;
 }
 
-tree_path_ptr path_from_text(const char *text)
+GtkTreePath *path_from_text(const char *text)
 {
     if (!is_path_string(text))
         return nullptr;
@@ -254,7 +329,7 @@ tree_path_ptr path_from_text(const char *text)
         if (index > G_MAXINT)
             return nullptr;
     }
-    return tree_path_ptr(gtk_tree_path_new_from_string(text));
+    return gtk_tree_path_new_from_string(text);
 }
 
 void update_tree_view(command_data *cmd)

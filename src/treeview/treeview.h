@@ -1,7 +1,7 @@
 // Tree views: commands, store editing, row feedback and in-place cell edits.
 #pragma once
 
-#include "channel/channel.h"
+#include "feedback/feedback.h"
 
 void update_tree_view(command_data *cmd);
 

@@ -1,39 +1,16 @@
 // What the files of the tree view subsystem share: store operations, cell
-// values from text, row feedback and the renderer lookup.
+// values from text and row feedback.
 #pragma once
 
 #include "channel/channel.h"
 #include <initializer_list>
-#include <memory>
-#include <libxml/tree.h>
-
-// Owners for the toolkit's own allocations.
-struct tree_path_free {
-    void operator()(GtkTreePath *path) const { gtk_tree_path_free(path); }
-};
-using tree_path_ptr = std::unique_ptr<GtkTreePath, tree_path_free>;
-struct g_free_call {
-    void operator()(void *p) const { g_free(p); }
-};
-using gchar_ptr = std::unique_ptr<gchar, g_free_call>;
-// A GValue released when it goes out of scope.
-struct value_holder {
-    GValue value = G_VALUE_INIT;
-    value_holder() = default;
-    value_holder(const value_holder &) = delete;
-    value_holder &operator=(const value_holder &) = delete;
-    ~value_holder()
-    {
-        if (G_IS_VALUE(&value))
-            g_value_unset(&value);
-    }
-};
 
 // Path syntax: digits and single colons, beginning with a digit.
 bool is_path_string(const char *text);
-// The toolkit's path of a text, or null when an index would not fit in an
-// int (the toolkit would silently wrap it into another row's index).
-tree_path_ptr path_from_text(const char *text);
+// The toolkit's path of a text, for the caller to free, or null when an
+// index would not fit in an int (the toolkit would silently wrap it into
+// another row's index).
+GtkTreePath *path_from_text(const char *text);
 // True for the two stores that the operations below accept.
 bool is_editable_store(GtkTreeModel *model);
 
@@ -64,6 +41,9 @@ bool row_walk_within_bound(GtkTreeModel *model, GtkTreePath *path);
 // name no row of the model; nothing is created then, and why tells why.
 bool set_cell_from_text(GtkTreeModel *model, GtkTreeIter *iter, const char *path_text,
                         int column, const char *text, const char **why = nullptr);
+// Tells on stderr that a column's type has no text form; the command or
+// feedback line then goes on without that cell.
+void tell_unsupported_column(int column, GType type);
 // Creates every missing row up to the path; false when the path can name no
 // row of this model (empty, or deeper than one level in a list store).
 bool ensure_tree_row(GtkTreeModel *model, GtkTreePath *path, GtkTreeIter *iter);
@@ -71,14 +51,7 @@ bool ensure_tree_row(GtkTreeModel *model, GtkTreePath *path, GtkTreeIter *iter);
 // Row feedback. A line writer has the calling convention of vsend_feedback.
 using line_writer = void (*)(FILE *out, GObject *obj, const char *tag,
                              std::initializer_list<const char *> payload);
-void write_set_command(FILE *out, GObject *obj, const char *tag,
-                       std::initializer_list<const char *> payload);
 void send_tree_cell(line_writer writer, const char *path_text, GtkTreeIter *iter, int column,
                     info *ar);
-void send_tree_row(line_writer writer, const char *path_text, GtkTreeIter *iter, info *ar);
 gboolean save_tree_row(GtkTreeModel *model, GtkTreePath *path, GtkTreeIter *iter, gpointer ar);
-void send_selected_row(GtkTreeModel *model, GtkTreePath *path, GtkTreeIter *iter, gpointer ar);
 
-// Renderer lookup: the text content of the first node the expression
-// selects in the document, released with xmlFree; null when none.
-xmlChar *xpath_lookup(const char *expression, xmlDocPtr doc);

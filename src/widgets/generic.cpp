@@ -1,39 +1,9 @@
-// The actions that every widget knows, whatever its class; an action that
-// nobody knows ends here with the one complaint.
+// The actions that every widget knows, whatever its class, and the
+// activations that a barrier waits for.
 #include "widgets/action_table.h"
-#include "drawing/drawing.h"
 #include "feedback/feedback.h"
 
 namespace {
-
-bool do_block(command_data *cmd);
-bool do_set_sensitive(command_data *cmd);
-bool do_set_visible(command_data *cmd);
-bool do_set_tooltip_text(command_data *cmd);
-bool do_grab_focus(command_data *cmd);
-bool do_set_size_request(command_data *cmd);
-bool do_force(command_data *cmd);
-bool do_ping(command_data *cmd);
-
-// Tried top to bottom; the first equal keyword decides.
-constexpr action_row widget_actions[] = {
-    {.action = "block", .run = do_block, .form = "0|1"},
-    {.action = "set_sensitive", .run = do_set_sensitive, .form = "0|1"},
-    {.action = "set_visible", .run = do_set_visible, .form = "0|1"},
-    {.action = "set_tooltip_text", .run = do_set_tooltip_text, .form = "TEXT"},
-    {.action = "grab_focus", .run = do_grab_focus, .form = ""},
-    {.action = "set_size_request", .run = do_set_size_request,
-     .form = "[WIDTH HEIGHT] (each -1 to 16384)"},
-    {.action = "style", .run = update_widget_style, .form = "CSS"},
-    {.action = "force", .run = do_force, .form = ""},
-    {.action = "ping", .run = do_ping, .form = ""},
-    {.action = "snapshot", .run = take_snapshot, .form = "FILE.svg|.pdf|.ps|.eps|.epsf"},
-};
-
-// What an object that is not a widget (a store, an adjustment) knows.
-constexpr action_row object_actions[] = {
-    {.action = "block", .run = do_block, .form = "0|1"},
-};
 
 // What "force" writes for the classes whose user operation has no
 // activation signal: the line their own signal would write.
@@ -124,12 +94,14 @@ void watch_activation(GtkWidget *widget)
     }
 }
 
-bool do_block(command_data *cmd)
+}  // namespace
+
+bool generic_block(command_data *cmd)
 {
     return set_handlers_blocked(cmd, cmd->obj);
 }
 
-bool do_set_sensitive(command_data *cmd)
+bool generic_set_sensitive(command_data *cmd)
 {
     unsigned value;
     if (!scan_truth(cmd->data, &value))
@@ -138,7 +110,7 @@ bool do_set_sensitive(command_data *cmd)
     return true;
 }
 
-bool do_set_visible(command_data *cmd)
+bool generic_set_visible(command_data *cmd)
 {
     unsigned value;
     if (!scan_truth(cmd->data, &value))
@@ -147,7 +119,7 @@ bool do_set_visible(command_data *cmd)
     return true;
 }
 
-bool do_set_tooltip_text(command_data *cmd)
+bool generic_set_tooltip_text(command_data *cmd)
 {
     if (!valid_text(cmd->data))
         return false;
@@ -155,7 +127,7 @@ bool do_set_tooltip_text(command_data *cmd)
     return true;
 }
 
-bool do_grab_focus(command_data *cmd)
+bool generic_grab_focus(command_data *cmd)
 {
     if (!is_blank(cmd->data))
         return false;
@@ -165,7 +137,7 @@ bool do_grab_focus(command_data *cmd)
     return true;
 }
 
-bool do_set_size_request(command_data *cmd)
+bool generic_set_size_request(command_data *cmd)
 {
     int width, height;
     // -1 keeps the natural size; the toolkit rejects anything below it.
@@ -179,15 +151,18 @@ bool do_set_size_request(command_data *cmd)
     return true;
 }
 
-bool do_force(command_data *cmd)
+bool generic_force(command_data *cmd)
 {
     if (!is_blank(cmd->data))
         return false;
     GtkWidget *widget = GTK_WIDGET(cmd->obj);
     for (const forced_feedback &row : forced_feedbacks) {
         if (G_TYPE_CHECK_INSTANCE_TYPE(widget, row.type())) {
-            cmd->info->txt = row.tag;
-            row.send(widget, cmd->info);
+            // A record of its own, as the wiring gives each callback: the
+            // reader's record is shared by every command.
+            info link = {.out = cmd->info->out, .in = nullptr, .log = nullptr,
+                         .builder = nullptr, .obj = nullptr, .obj2 = nullptr, .txt = row.tag};
+            row.send(widget, &link);
             return true;
         }
     }
@@ -197,46 +172,10 @@ bool do_force(command_data *cmd)
     return true;
 }
 
-bool do_ping(command_data *cmd)
+bool generic_ping(command_data *cmd)
 {
     if (!is_blank(cmd->data))
         return false;
-    cmd->info->txt = "ping";
-    send_tag_only(cmd->obj, cmd->info);
-    return true;
-}
-
-}  // namespace
-
-// The last handler of every command: the actions that any widget (or any
-// object) knows, and else the complaint.
-void update_widget(command_data *cmd)
-{
-    bool taken = GTK_IS_WIDGET(cmd->obj) ? run_first_action(cmd, widget_actions)
-                                         : run_first_action(cmd, object_actions);
-    if (!taken)
-        complain(cmd);
-}
-
-// Blocks or unblocks the target's recorded handlers at most once each, so
-// one "block 0" undoes any number of "block 1".
-bool set_handlers_blocked(command_data *cmd, GObject *target)
-{
-    unsigned value;
-    if (!scan_truth(cmd->data, &value))
-        return false;
-    if (target == nullptr)
-        return true;
-    bool block = value == 1;
-    auto *record = static_cast<handler_record *>(g_object_get_data(target, "signal-id"));
-    for (; record != nullptr; record = record->next) {
-        if (record->blocked == block)
-            continue;
-        if (block)
-            g_signal_handler_block(target, record->id);
-        else
-            g_signal_handler_unblock(target, record->id);
-        record->blocked = block;
-    }
+    send_feedback(cmd->info->out, cmd->obj, "ping");
     return true;
 }

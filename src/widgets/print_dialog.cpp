@@ -15,20 +15,6 @@ constexpr action_row print_dialog_actions[] = {
     {.action = "print", .run = print_file, .form = "FILE"},
 };
 
-// Drops one reference when it goes out of scope.
-template <typename T>
-struct object_ref {
-    T *ptr;
-    explicit object_ref(T *p) : ptr(p) {}
-    ~object_ref()
-    {
-        if (ptr != nullptr)
-            g_object_unref(ptr);
-    }
-    object_ref(const object_ref &) = delete;
-    object_ref &operator=(const object_ref &) = delete;
-};
-
 // Dialogs waiting for their answer. Commands go on running meanwhile, and
 // a second "print" on the same dialog would receive the first one's answer
 // as well and print twice.
@@ -46,13 +32,13 @@ bool send_print_job(command_data *cmd, GtkPrintUnixDialog *dialog)
     GtkPrinter *printer = gtk_print_unix_dialog_get_selected_printer(dialog);
     if (printer == nullptr)
         return refuse_because("no printer was chosen");
-    object_ref settings(gtk_print_unix_dialog_get_settings(dialog));
+    g_autoptr(GtkPrintSettings) settings = gtk_print_unix_dialog_get_settings(dialog);
     GtkPageSetup *page_setup = gtk_print_unix_dialog_get_page_setup(dialog);
-    object_ref job(gtk_print_job_new(cmd->data, printer, settings.ptr, page_setup));
+    g_autoptr(GtkPrintJob) job = gtk_print_job_new(cmd->data, printer, settings, page_setup);
     g_autoptr(GError) error = nullptr;
-    if (!gtk_print_job_set_source_file(job.ptr, cmd->data, &error))
+    if (!gtk_print_job_set_source_file(job, cmd->data, &error))
         return refuse_because("cannot print the file: %s", error->message);
-    gtk_print_job_send(job.ptr, nullptr, nullptr, nullptr);
+    gtk_print_job_send(job, nullptr, nullptr, nullptr);
     return true;
 }
 

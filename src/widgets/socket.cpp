@@ -26,8 +26,8 @@ bool socket_id(command_data *cmd)
         return false;
     if (!gtk_widget_is_toplevel(gtk_widget_get_toplevel(socket)))
         return refuse_because("the socket is in no window, so it has no id");
-    char id[256];
-    snprintf(id, sizeof id, "%lu", static_cast<unsigned long>(gtk_socket_get_id(GTK_SOCKET(socket))));
+    g_autofree gchar *id =
+        g_strdup_printf("%lu", static_cast<unsigned long>(gtk_socket_get_id(GTK_SOCKET(socket))));
     send_feedback(cmd->info->out, cmd->obj, "id", id);
     return true;
 }

@@ -2,9 +2,6 @@
 // "style" command replaces, so a client restyles one widget at a time.
 #include "widgets/widgets.h"
 
-#include <cstdlib>
-#include <cstring>
-
 namespace {
 
 // GTK's priority for application styles: above the theme.
@@ -36,15 +33,9 @@ bool update_widget_style(command_data *cmd)
         provider = static_cast<GtkCssProvider *>(g_object_get_data(cmd->obj, "style_provider"));
     }
     GtkStyleContext *context = gtk_widget_get_style_context(GTK_WIDGET(cmd->obj));
-    const char *data = cmd->data ? cmd->data : "";
-    size_t size = strlen("* {") + strlen(data) + strlen("}") + 1;
-    auto *css = static_cast<char *>(malloc(size));
-    if (css == nullptr)
-        OOM_ABORT();
-    snprintf(css, size, "* {%s}", data);
+    g_autofree gchar *css = g_strdup_printf("* {%s}", cmd->data ? cmd->data : "");
     gtk_style_context_remove_provider(context, GTK_STYLE_PROVIDER(provider));
     gtk_style_context_add_provider(context, GTK_STYLE_PROVIDER(provider), widget_style_priority);
     gtk_css_provider_load_from_data(provider, css, -1, nullptr);
-    free(css);
     return true;
 }

@@ -100,19 +100,13 @@ bool text_scroll_to_cursor(command_data *cmd)
     return true;
 }
 
-// The whole text, hidden characters included; owned by the holder.
-struct buffer_text {
-    char *text;
-    explicit buffer_text(GtkTextBuffer *buffer)
-    {
-        GtkTextIter start, end;
-        gtk_text_buffer_get_bounds(buffer, &start, &end);
-        text = gtk_text_buffer_get_text(buffer, &start, &end, TRUE);
-    }
-    ~buffer_text() { g_free(text); }
-    buffer_text(const buffer_text &) = delete;
-    buffer_text &operator=(const buffer_text &) = delete;
-};
+// The whole text, hidden characters included, for the caller to free.
+gchar *buffer_text(GtkTextBuffer *buffer)
+{
+    GtkTextIter start, end;
+    gtk_text_buffer_get_bounds(buffer, &start, &end);
+    return gtk_text_buffer_get_text(buffer, &start, &end, TRUE);
+}
 
 // One line, "id:insert_at_cursor text", so that loading the file as
 // commands puts the text back. A file that cannot be written completely is
@@ -121,11 +115,11 @@ bool text_save(command_data *cmd)
 {
     saved_file file(cmd->data);
     if (file.stream == nullptr)
-        return refuse_because("cannot open the file: %s", g_strerror(file.error));
-    buffer_text whole(buffer_of(cmd));
-    send_feedback(file.stream, cmd->obj, "insert_at_cursor", whole.text);
+        return refuse_unopened(file);
+    g_autofree gchar *whole = buffer_text(buffer_of(cmd));
+    send_feedback(file.stream, cmd->obj, "insert_at_cursor", whole);
     if (!commit_saved_file(file))
-        return refuse_because("cannot write the file: %s", g_strerror(file.error));
+        return refuse_unwritten(file);
     return true;
 }
 

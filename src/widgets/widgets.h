@@ -3,15 +3,18 @@
 
 #include "channel/channel.h"
 
-// A widget or window larger than any screen takes the toolkit many seconds
-// to lay out and paint, freezing the GUI: sizes are bounded far above the
-// largest screens.
-constexpr int max_widget_size = 16384;
+// The actions that every widget knows (their table is with the other
+// tables of classes); each answers false when it cannot take the command.
+bool generic_block(command_data *cmd);
+bool generic_set_sensitive(command_data *cmd);
+bool generic_set_visible(command_data *cmd);
+bool generic_set_tooltip_text(command_data *cmd);
+bool generic_grab_focus(command_data *cmd);
+bool generic_set_size_request(command_data *cmd);
+bool generic_force(command_data *cmd);
+bool generic_ping(command_data *cmd);
 
-// Generic actions and style.
-void update_widget(command_data *cmd);
-// False when the data is no truth value.
-bool set_handlers_blocked(command_data *cmd, GObject *target);
+// Style.
 void attach_style_provider(GObject *obj);
 bool update_widget_style(command_data *cmd);
 

@@ -73,7 +73,7 @@ def send_delete_window(wid):
         event = protocol.event.ClientMessage(window=window, client_type=protocols,
                                              data=(32, [delete, X.CurrentTime, 0, 0, 0]))
         window.send_event(event, event_mask=0)
-        d.flush()
+        d.sync()  # the server has taken the event before the connection closes
     finally:
         d.close()
 

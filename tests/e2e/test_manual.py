@@ -15,11 +15,12 @@ from conftest import ROOT, WIREPANEL
 
 MANUAL = ROOT / "doc" / "wirepanel.1"
 
-# Where the handlers keep their ordered keyword tables, and the handlers
+# Where the handlers keep their ordered keyword tables (the actions of
+# every widget sit with the other tables of classes), and the handlers
 # that compare the action outside a table (the reader's special actions,
 # a drawing area's "remove").
 HANDLER_SOURCES = ["src/widgets/*.cpp", "src/treeview/*.cpp", "src/drawing/*.cpp",
-                   "src/channel/*.cpp"]
+                   "src/channel/*.cpp", "src/startup/class_tables.cpp"]
 TABLE_ROW = re.compile(r'\.action\s*=\s*"(\w+)"')
 DIRECT_TEST = re.compile(r'streq\(\s*[\w>.-]*action\s*,\s*"(\w+)"\s*\)')
 
@@ -117,11 +118,13 @@ def test_documents_only_actions_that_exist(source, keywords):
 
 
 def test_names_every_feedback_tag(source):
-    """Tags that the wiring gives its callbacks, as it writes them."""
-    wiring = ROOT / "src" / "feedback" / "wiring.cpp"
-    if not wiring.exists():
+    """Tags that the wiring gives its callbacks, as it writes them: the
+    rules of the naming convention and the table of classes."""
+    wiring = [ROOT / "src" / "feedback" / "wiring.cpp",
+              ROOT / "src" / "startup" / "class_tables.cpp"]
+    if not all(path.exists() for path in wiring):
         pytest.skip("the signal wiring is not in this tree yet")
-    text = wiring.read_text()
+    text = "".join(path.read_text() for path in wiring)
     tags = set(re.findall(r'G_CALLBACK\(\w+\),\s*"([\w-]+)"', text))
     tags |= set(re.findall(r'info_txt_new\([^,()]+,\s*"([\w-]+)"\)', text))
     assert tags, "no tags found in the wiring"

@@ -45,21 +45,11 @@ struct ui_fixture {
 
     GObject *obj(const char *id) { return gtk_builder_get_object(builder, id); }
 
-    // Splits and dispatches one line, then runs it at once.
+    // Splits and dispatches one line as the reader does, then runs it at once.
     void run(const std::string &line)
     {
         command_data *record = command_new(&reader, line.c_str(), strlen(line.c_str()));
-        strcpy(record->buf, record->cmd);
-        split_positions p = split_command(record->buf);
-        record->action = record->buf + p.action_start;
-        record->data = record->buf + p.data_start;
-        record->obj = gtk_builder_get_object(builder, record->buf + p.name_start);
-        if (record->obj == nullptr) {
-            record->fn = update_ignore;
-        } else {
-            record->type = G_OBJECT_TYPE(record->obj);
-            record->fn = dispatch_handler(record->type);
-        }
+        resolve_command(&reader, record);
         run_update(record);
     }
 

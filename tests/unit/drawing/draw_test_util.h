@@ -2,8 +2,11 @@
 #pragma once
 
 #include "drawing/draw_op.h"
+#include <algorithm>
 #include <cmath>
+#include <initializer_list>
 #include <string>
+#include <string_view>
 
 // Numbers printed short, with rounding noise near zero dropped.
 inline std::string number_text(double v)
@@ -22,55 +25,63 @@ std::string numbers_text(D... v)
 }
 
 // The argument record of an operation as text: numbers, then quoted texts.
+// The record's layout follows from the keyword of the row that read it.
 inline std::string args_text(draw_op_kind kind, const void *args)
 {
     if (args == nullptr)
         return "-";
-    switch (kind) {
-    case LINE_TO: case MOVE_TO: case REL_LINE_TO: case REL_MOVE_TO: {
+    std::string_view action = draw_commands[kind].action;
+    auto is_one_of = [&](std::initializer_list<std::string_view> actions) {
+        return std::find(actions.begin(), actions.end(), action) != actions.end();
+    };
+    if (is_one_of({"line_to", "move_to", "rel_line_to", "rel_move_to"})) {
         auto *a = static_cast<const point_args *>(args);
         return numbers_text(a->x, a->y);
     }
-    case ARC: case ARC_NEGATIVE: {
+    if (is_one_of({"arc", "arc_negative"})) {
         auto *a = static_cast<const arc_args *>(args);
         return numbers_text(a->x, a->y, a->radius, a->angle1, a->angle2);
     }
-    case CURVE_TO: case REL_CURVE_TO: {
+    if (is_one_of({"curve_to", "rel_curve_to"})) {
         auto *a = static_cast<const curve_args *>(args);
         return numbers_text(a->x1, a->y1, a->x2, a->y2, a->x3, a->y3);
     }
-    case RECTANGLE: {
+    if (action == "rectangle") {
         auto *a = static_cast<const rectangle_args *>(args);
         return numbers_text(a->x, a->y, a->width, a->height);
     }
-    case SHOW_TEXT: return "'" + std::string(static_cast<const char *>(args)) + "'";
-    case REL_MOVE_FOR: {
+    if (action == "show_text")
+        return "'" + std::string(static_cast<const char *>(args)) + "'";
+    if (action == "rel_move_for") {
         auto *a = static_cast<const move_for_args *>(args);
         return std::to_string(a->anchor) + " '" + a->text + "'";
     }
-    case SET_DASH: {
+    if (action == "set_dash") {
         auto *a = static_cast<const dash_args *>(args);
         std::string text = std::to_string(a->count) + ":";
         for (int i = 0; i < a->count; i++)
             text += " " + number_text(a->dashes[i]);
         return text;
     }
-    case SET_FONT_FACE: {
+    if (action == "set_font_face") {
         auto *a = static_cast<const font_face_args *>(args);
         return std::to_string(a->slant) + " " + std::to_string(a->weight) + " '" + a->family + "'";
     }
-    case SET_FONT_SIZE: return number_text(static_cast<const size_args *>(args)->size);
-    case SET_LINE_WIDTH: return number_text(static_cast<const width_args *>(args)->width);
-    case SET_LINE_CAP: return std::to_string(static_cast<const line_cap_args *>(args)->cap);
-    case SET_LINE_JOIN: return std::to_string(static_cast<const line_join_args *>(args)->join);
-    case SET_SOURCE_RGBA: {
+    if (action == "set_font_size")
+        return number_text(static_cast<const size_args *>(args)->size);
+    if (action == "set_line_width")
+        return number_text(static_cast<const width_args *>(args)->width);
+    if (action == "set_line_cap")
+        return std::to_string(static_cast<const line_cap_args *>(args)->cap);
+    if (action == "set_line_join")
+        return std::to_string(static_cast<const line_join_args *>(args)->join);
+    if (action == "set_source_rgba") {
         auto *c = static_cast<const GdkRGBA *>(args);
         return numbers_text(c->red, c->green, c->blue, c->alpha);
     }
-    case TRANSFORM: {
+    if (is_one_of({"transform", "translate", "scale", "rotate"})) {
         auto *m = static_cast<const cairo_matrix_t *>(args);
         return numbers_text(m->xx, m->yx, m->xy, m->yy, m->x0, m->y0);
     }
-    default: return "?";
-    }
+    return "?";
 }

@@ -15,7 +15,7 @@ std::string list_text(GtkWidget *area)
 {
     std::string text;
     for (const draw_op *op = first_draw_op(area); op != nullptr; op = op->next)
-        text += (text.empty() ? "" : " ") + std::to_string(op->id) + (op->kind == MOVE_TO ? "m" : "");
+        text += (text.empty() ? "" : " ") + std::to_string(op->id) + (streq(draw_commands[op->kind].action, "move_to") ? "m" : "");
     return text;
 }
 

@@ -38,11 +38,12 @@ std::string cell_text(GtkTreeModel *model, const char *path, int column)
     GtkTreeIter iter;
     if (!gtk_tree_model_get_iter_from_string(model, &iter, path))
         return "no row";
-    value_holder cell, text;
-    gtk_tree_model_get_value(model, &iter, column, &cell.value);
-    g_value_init(&text.value, G_TYPE_STRING);
-    g_value_transform(&cell.value, &text.value);
-    const char *s = g_value_get_string(&text.value);
+    g_auto(GValue) cell = G_VALUE_INIT;
+    g_auto(GValue) text = G_VALUE_INIT;
+    gtk_tree_model_get_value(model, &iter, column, &cell);
+    g_value_init(&text, G_TYPE_STRING);
+    g_value_transform(&cell, &text);
+    const char *s = g_value_get_string(&text);
     return s != nullptr ? s : "null";
 }
 
@@ -53,9 +54,9 @@ std::string rows_of(GtkTreeModel *model)
     gtk_tree_model_foreach(
         model,
         [](GtkTreeModel *m, GtkTreePath *path, GtkTreeIter *, gpointer data) {
-            gchar_ptr text(gtk_tree_path_to_string(path));
-            *static_cast<std::string *>(data) += std::string(text.get()) + "=" +
-                                                 cell_text(m, text.get(), 9) + " ";
+            g_autofree gchar *text = gtk_tree_path_to_string(path);
+            *static_cast<std::string *>(data) += std::string(text) + "=" +
+                                                 cell_text(m, text, 9) + " ";
             return FALSE;
         },
         &rows);
@@ -164,14 +165,14 @@ TEST(ensure_tree_row, list_store_appends_missing_rows_and_keeps_the_rest)
     GtkTreeIter iter;
     set_cell_from_text(store.model, &iter, "0", 9, "a");
     set_cell_from_text(store.model, &iter, "1", 9, "b");
-    tree_path_ptr path(gtk_tree_path_new_from_string("4"));
-    ASSERT_TRUE(ensure_tree_row(store.model, path.get(), &iter));
-    tree_path_ptr made(gtk_tree_model_get_path(store.model, &iter));
-    EXPECT_EQ(gtk_tree_path_compare(made.get(), path.get()), 0);
+    g_autoptr(GtkTreePath) path = gtk_tree_path_new_from_string("4");
+    ASSERT_TRUE(ensure_tree_row(store.model, path, &iter));
+    g_autoptr(GtkTreePath) made = gtk_tree_model_get_path(store.model, &iter);
+    EXPECT_EQ(gtk_tree_path_compare(made, path), 0);
     EXPECT_EQ(rows_of(store.model), "0=a 1=b 2=null 3=null 4=null ");
     // An existing row is found, not made again.
-    tree_path_ptr first(gtk_tree_path_new_from_string("0"));
-    ASSERT_TRUE(ensure_tree_row(store.model, first.get(), &iter));
+    g_autoptr(GtkTreePath) first = gtk_tree_path_new_from_string("0");
+    ASSERT_TRUE(ensure_tree_row(store.model, first, &iter));
     EXPECT_EQ(gtk_tree_model_iter_n_children(store.model, nullptr), 5);
 }
 
@@ -191,8 +192,8 @@ TEST(ensure_tree_row, empty_path_names_no_row)
 {
     store_holder store(new_tree_store());
     GtkTreeIter iter;
-    tree_path_ptr empty(gtk_tree_path_new());
-    EXPECT_FALSE(ensure_tree_row(store.model, empty.get(), &iter));
+    g_autoptr(GtkTreePath) empty = gtk_tree_path_new();
+    EXPECT_FALSE(ensure_tree_row(store.model, empty, &iter));
     EXPECT_EQ(rows_of(store.model), "");
 }
 
@@ -235,8 +236,8 @@ TEST(ensure_tree_row, deep_path_on_an_empty_tree_store_puts_every_row_in_place)
         {"111", 2}, {"111:1", 62212}, {"111:1:62211", 151423}, {"111:1:62210", 0}};
     EXPECT_EQ(gtk_tree_model_iter_n_children(store.model, nullptr), 112);
     for (auto [parent, count] : children) {
-        tree_path_ptr path(gtk_tree_path_new_from_string(parent));
-        ASSERT_TRUE(gtk_tree_model_get_iter(store.model, &iter, path.get()));
+        g_autoptr(GtkTreePath) path = gtk_tree_path_new_from_string(parent);
+        ASSERT_TRUE(gtk_tree_model_get_iter(store.model, &iter, path));
         EXPECT_EQ(gtk_tree_model_iter_n_children(store.model, &iter), count) << parent;
     }
 }

@@ -122,11 +122,12 @@ struct edits : columns_file {
     {
         GtkTreeIter iter;
         gtk_tree_model_get_iter_first(GTK_TREE_MODEL(obj("store")), &iter);
-        value_holder v, text;
-        gtk_tree_model_get_value(GTK_TREE_MODEL(obj("store")), &iter, column, &v.value);
-        g_value_init(&text.value, G_TYPE_STRING);
-        g_value_transform(&v.value, &text.value);
-        return g_value_get_string(&text.value);
+        g_auto(GValue) v = G_VALUE_INIT;
+        g_auto(GValue) text = G_VALUE_INIT;
+        gtk_tree_model_get_value(GTK_TREE_MODEL(obj("store")), &iter, column, &v);
+        g_value_init(&text, G_TYPE_STRING);
+        g_value_transform(&v, &text);
+        return g_value_get_string(&text);
     }
 };
 

@@ -80,9 +80,10 @@ struct views : ui_fixture {
             [](GtkTreeModel *m, GtkTreePath *path, GtkTreeIter *iter, gpointer data) {
                 gchar *text;
                 gtk_tree_model_get(m, iter, 0, &text, -1);
-                gchar_ptr owned(text), where(gtk_tree_path_to_string(path));
+                g_autofree gchar *owned = text;
+                g_autofree gchar *where = gtk_tree_path_to_string(path);
                 *static_cast<std::string *>(data) +=
-                    std::string(where.get()) + "=" + (text ? text : "~") + " ";
+                    std::string(where) + "=" + (text ? text : "~") + " ";
                 return FALSE;
             },
             &out);
@@ -94,16 +95,16 @@ struct views : ui_fixture {
         gtk_tree_selection_selected_foreach(
             gtk_tree_view_get_selection(GTK_TREE_VIEW(obj(view))),
             [](GtkTreeModel *, GtkTreePath *path, GtkTreeIter *, gpointer data) {
-                gchar_ptr where(gtk_tree_path_to_string(path));
-                *static_cast<std::string *>(data) += std::string(where.get()) + " ";
+                g_autofree gchar *where = gtk_tree_path_to_string(path);
+                *static_cast<std::string *>(data) += std::string(where) + " ";
             },
             &out);
         return out;
     }
     bool expanded(const char *path)
     {
-        tree_path_ptr p(gtk_tree_path_new_from_string(path));
-        return gtk_tree_view_row_expanded(GTK_TREE_VIEW(obj("tree")), p.get());
+        g_autoptr(GtkTreePath) p = gtk_tree_path_new_from_string(path);
+        return gtk_tree_view_row_expanded(GTK_TREE_VIEW(obj("tree")), p);
     }
 };
 
