@@ -16,8 +16,10 @@
 
 namespace {
 
-std::mutex queue_lock;
-std::condition_variable queue_drained;
+// Never destroyed: exit runs static destructors while the reader may still
+// wait on these, and destroying a condition variable with a waiter hangs.
+std::mutex &queue_lock = *new std::mutex;
+std::condition_variable &queue_drained = *new std::condition_variable;
 std::deque<command_data *> &queue = *new std::deque<command_data *>;  // outlives exit
 
 // Taken from the shared queue a batch at a time; touched by the GUI thread
@@ -45,7 +47,7 @@ constexpr size_t spent_limit = 2 * queue_limit;
 // lines are read no faster than the GUI thread carries them out.
 bool reading_lent = false;
 info *lent_reader = nullptr;
-std::condition_variable reading_back;
+std::condition_variable &reading_back = *new std::condition_variable;
 GPollFD input_poll = {.fd = -1, .events = 0, .revents = 0};
 GSource *command_source = nullptr;
 // Lent input was read and what was decoded is still to be taken out of it
