@@ -6,6 +6,7 @@
 #include <gtk/gtkunixprint.h>
 #include <cstdio>
 #include <cstddef>
+#include <locale.h>
 #include <iterator>
 #include <string>
 
@@ -49,6 +50,22 @@ struct command_data {
 size_t read_buf(FILE *stream, char *&buf, size_t &capacity);
 bool input_at_eof(FILE *stream);
 void forget_input(FILE *stream);
+// Leaves in the stream exactly the bytes that have not been decoded yet;
+// called before anything that may end the reading for good or for a while.
+void settle_input(FILE *stream);
+// For the GUI thread while the reader lends it the main input: whether the
+// reader may lend it now (nothing read ahead is left); one more read of a
+// stream that is readable, keeping the start of an unfinished line (the
+// bytes read, or -1 when nothing new came and the reader must go on);
+// whether a whole line is read ahead; and a position to go back to.
+bool input_lendable(FILE *stream);
+long refill_input(FILE *stream);
+bool input_holds_line(FILE *stream);
+// Whether the start of an unfinished line was only peeked at: the pipe then
+// stays readable, so polling it cannot tell when the rest comes.
+bool input_start_left_in_pipe(FILE *stream);
+size_t input_mark(FILE *stream);
+void input_rewind(FILE *stream, size_t mark);
 void fputs_escaped(const char *text, FILE *stream);
 bool streq(const char *a, const char *b);
 
@@ -80,6 +97,9 @@ update_fn dispatch_handler(GType type);
 void update_widget(command_data *cmd);
 // Queues a record for the GUI thread; records run in the order queued.
 void hand_over(command_data *record);
+// The same for a record that more records follow at once (the reader has
+// more whole lines in hand); it is queued with them, by the next hand_over.
+void hand_over_soon(command_data *record);
 // An activation started by a command and finished later by the toolkit;
 // a "ping" or "main_quit" waits until every such activation has finished.
 void activation_pending();
@@ -88,6 +108,14 @@ void activation_finished();
 void release_command(command_data *record);
 // Attaches the source that runs queued records to the default main context.
 void attach_command_queue();
+// The reader, about to wait for input, lets the GUI thread read the lines
+// that come meanwhile; returns once the GUI thread hands reading back (a
+// line it leaves to the reader, or a flood) or shut-down begins.
+void lend_reading(info *reader);
+void stop_lending();
+// On the GUI thread: takes the lines of one read of lent input; false when
+// the reader must go on.
+bool take_lent_lines(info *reader);
 // Wakes a reader blocked on input and makes every reader level return.
 void stop_reader();
 bool reader_stop_requested();
@@ -96,12 +124,13 @@ void wait_for_reader_stop();
 // Called once before the reader starts, so that stop_reader can wake it.
 void prepare_reader_wakeup();
 
-char *lc_numeric();
-void lc_numeric_restore(char *saved);
+// Numbers in the "C" locale for the calling thread; what to restore, or null.
+locale_t lc_numeric();
+void lc_numeric_restore(locale_t saved);
 
 // Switches LC_NUMERIC to "C" for the lifetime of the holder.
 struct c_numeric_scope {
-    char *saved = lc_numeric();
+    locale_t saved = lc_numeric();
     c_numeric_scope() = default;
     c_numeric_scope(const c_numeric_scope &) = delete;
     c_numeric_scope &operator=(const c_numeric_scope &) = delete;

@@ -1,7 +1,10 @@
 // Hand-over of commands from the reader to the GUI thread. Records wait in
 // one queue drained by a single main-loop source at the default priority,
 // so a flood costs one wake-up per batch instead of one timeout per line,
-// while commands still run one at a time in the order read.
+// while commands still run one at a time in the order read. While the
+// reader would only wait for input, it lends the input to the GUI thread,
+// which then reads and queues the lines itself: a lone command then costs
+// one wake-up of one thread instead of one of each.
 #include "channel/channel.h"
 
 #include <chrono>
@@ -13,8 +16,10 @@
 
 namespace {
 
-std::mutex queue_lock;
-std::condition_variable queue_drained;
+// Never destroyed: exit runs static destructors while the reader may still
+// wait on these, and destroying a condition variable with a waiter hangs.
+std::mutex &queue_lock = *new std::mutex;
+std::condition_variable &queue_drained = *new std::condition_variable;
 std::deque<command_data *> &queue = *new std::deque<command_data *>;  // outlives exit
 
 // Taken from the shared queue a batch at a time; touched by the GUI thread
@@ -36,6 +41,18 @@ std::thread::id gui_thread;
 std::vector<command_data *> &spent = *new std::vector<command_data *>;     // GUI thread
 std::vector<command_data *> &returned = *new std::vector<command_data *>;  // under queue_lock
 constexpr size_t spent_limit = 2 * queue_limit;
+
+// The main input, while the reader lends it (under queue_lock), and what the
+// command source polls for it: nothing unless the queue is empty, so that
+// lines are read no faster than the GUI thread carries them out.
+bool reading_lent = false;
+info *lent_reader = nullptr;
+std::condition_variable &reading_back = *new std::condition_variable;
+GPollFD input_poll = {.fd = -1, .events = 0, .revents = 0};
+GSource *command_source = nullptr;
+// Lent input was read and what was decoded is still to be taken out of it
+// (GUI thread only); done once the commands have answered.
+bool settle_due = false;
 
 void free_records(const std::vector<command_data *> &records)
 {
@@ -86,15 +103,61 @@ command_data *pop_command()
     return record;
 }
 
+// Whether records wait, and whether lent input is to be polled meanwhile.
+bool queue_state(bool &lent)
+{
+    std::lock_guard<std::mutex> hold(queue_lock);
+    lent = reading_lent;
+    return !taken.empty() || !queue.empty();
+}
+
 gboolean command_prepare(GSource *, gint *timeout)
 {
     *timeout = -1;
-    return queue_ready();
+    bool lent;
+    bool waiting = queue_state(lent);
+    // A barrier keeps the records waiting; nothing more is read meanwhile.
+    bool ready = waiting && !barrier_held;
+    // Adding and removing a poll wakes the context, so the descriptor stays
+    // polled while the input is lent and only its events follow the queue.
+    if (lent && input_poll.fd < 0) {
+        input_poll.fd = fileno(lent_reader->in);
+        g_source_add_poll(command_source, &input_poll);
+    } else if (!lent && input_poll.fd >= 0) {
+        g_source_remove_poll(command_source, &input_poll);
+        input_poll.fd = -1;
+    }
+    input_poll.events = lent && !waiting ? G_IO_IN | G_IO_HUP | G_IO_ERR : 0;
+    input_poll.revents = 0;
+    return ready;
+}
+
+bool input_waiting()
+{
+    return input_poll.fd >= 0 && input_poll.events != 0 && input_poll.revents != 0;
 }
 
 gboolean command_check(GSource *)
 {
-    return queue_ready();
+    return queue_ready() || input_waiting();
+}
+
+// Reads the lent input once it is readable; hands reading back to the
+// reader when it must go on itself.
+void read_lent_input()
+{
+    if (!input_waiting())
+        return;
+    input_poll.revents = 0;
+    settle_due = true;
+    if (take_lent_lines(lent_reader))
+        return;
+    settle_due = false;
+    {
+        std::lock_guard<std::mutex> hold(queue_lock);
+        reading_lent = false;
+    }
+    reading_back.notify_all();
 }
 
 // May be entered again from a nested main loop (the print dialog runs one
@@ -104,6 +167,7 @@ gboolean command_check(GSource *)
 gboolean command_dispatch(GSource *, GSourceFunc, gpointer)
 {
     c_numeric_scope c_numbers;
+    read_lent_input();
     gint64 end = g_get_monotonic_time() + slice_usec;
     for (unsigned n = 1;; ++n) {
         command_data *record = pop_command();
@@ -117,6 +181,10 @@ gboolean command_dispatch(GSource *, GSourceFunc, gpointer)
         run_update(record);
         if (n % 32 == 0 && g_get_monotonic_time() >= end)
             break;
+    }
+    if (settle_due && taken.empty()) {
+        settle_due = false;
+        settle_input(lent_reader->in);
     }
     return G_SOURCE_CONTINUE;
 }
@@ -133,6 +201,7 @@ void attach_command_queue()
     g_source_set_priority(source, G_PRIORITY_DEFAULT);
     g_source_set_can_recurse(source, TRUE);
     g_source_set_name(source, "wirepanel commands");
+    command_source = source;
     g_source_attach(source, nullptr);
     g_source_unref(source);
 }
@@ -158,21 +227,63 @@ void release_command(command_data *record)
         spent.push_back(record);
 }
 
+namespace {
+
+// Records the reader has decoded while more whole lines wait in its block;
+// they join the queue together, so that a flood takes the lock and
+// touches the shared queue once per batch instead of once per line.
+std::vector<command_data *> &held = *new std::vector<command_data *>;  // reader thread
+constexpr size_t held_limit = 64;
+
+}  // namespace
+
+void hand_over_soon(command_data *record)
+{
+    held.push_back(record);
+    if (held.size() >= held_limit)
+        hand_over(nullptr);
+}
+
 void hand_over(command_data *record)
 {
     bool was_empty;
     std::vector<command_data *> to_free;
+    bool on_gui_thread = std::this_thread::get_id() == gui_thread;
     {
         std::unique_lock<std::mutex> hold(queue_lock);
         // The timeout only rechecks the stop request, which nobody signals here.
-        bool may_wait = std::this_thread::get_id() != gui_thread;
-        while (may_wait && queue.size() >= queue_limit && !reader_stop_requested())
+        while (!on_gui_thread && queue.size() >= queue_limit && !reader_stop_requested())
             queue_drained.wait_for(hold, std::chrono::milliseconds(50));
         was_empty = queue.empty();
-        queue.push_back(record);
+        if (!on_gui_thread) {
+            queue.insert(queue.end(), held.begin(), held.end());
+            held.clear();
+        }
+        if (record != nullptr)
+            queue.push_back(record);
         to_free.swap(returned);
     }
-    if (was_empty)
+    // The GUI thread itself looks at the queue again before it waits.
+    if (was_empty && !on_gui_thread)
         g_main_context_wakeup(nullptr);
     free_records(to_free);
+}
+
+void lend_reading(info *reader)
+{
+    {
+        std::lock_guard<std::mutex> hold(queue_lock);
+        lent_reader = reader;
+        reading_lent = true;
+    }
+    g_main_context_wakeup(nullptr);
+    std::unique_lock<std::mutex> hold(queue_lock);
+    while (reading_lent && !reader_stop_requested())
+        reading_back.wait(hold);
+}
+
+void stop_lending()
+{
+    std::lock_guard<std::mutex> hold(queue_lock);
+    reading_back.notify_all();
 }

@@ -7,19 +7,30 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <fcntl.h>
+#include <poll.h>
 #include <sys/select.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-// What a reader has taken from a stream but not yet decoded. Standard input
-// is read one byte per call so that a process that reads the same standard
-// input after us finds every byte that we did not take; FIFOs and files are
-// read in blocks.
+// How a stream is read. Whatever follows a quit on standard input belongs
+// to whoever reads it next (two runs fed from one here-document), so
+// standard input is read in blocks only where the bytes past the last line
+// used can be left in place: a pipe is peeked at and consumed later up to
+// where decoding got, a regular file is read ahead and sought back. Anything
+// else on standard input (a terminal, a socket) is read one byte per call.
+// FIFOs named on the command line and command files are nobody else's, so
+// they are simply read in blocks.
+enum class taking { blocks, peeked_blocks, blocks_sought_back, single_bytes };
+
 struct input_state {
-    bool one_byte;
+    taking how;
     bool eof = false;
     size_t pos = 0, len = 0;
+    size_t consumed = 0;            // peeked_blocks: bytes of block gone from the pipe
+    int peek_pipe[2] = {-1, -1};    // peeked_blocks: where tee puts the copy
     char block[65536];
 };
 
@@ -29,13 +40,29 @@ std::map<FILE *, input_state *> &inputs = *new std::map<FILE *, input_state *>;
 std::atomic<bool> reader_stopping{false};
 int wake_pipe[2] = {-1, -1};
 
+taking taking_for(FILE *stream)
+{
+    struct stat st;
+    if (stream != stdin)
+        return taking::blocks;
+    if (fstat(fileno(stream), &st) != 0)
+        return taking::single_bytes;
+    if (S_ISFIFO(st.st_mode))
+        return taking::peeked_blocks;
+    if (S_ISREG(st.st_mode) && lseek(fileno(stream), 0, SEEK_CUR) >= 0)
+        return taking::blocks_sought_back;
+    return taking::single_bytes;
+}
+
 input_state &state_for(FILE *stream)
 {
     auto it = inputs.find(stream);
     if (it != inputs.end())
         return *it->second;
     auto *state = new input_state;
-    state->one_byte = (stream == stdin);
+    state->how = taking_for(stream);
+    if (state->how == taking::peeked_blocks && pipe2(state->peek_pipe, O_CLOEXEC) != 0)
+        state->how = taking::single_bytes;
     inputs[stream] = state;
     return *state;
 }
@@ -62,6 +89,68 @@ bool wait_readable(int fd)
     }
 }
 
+// Reads exactly len bytes that are known to be there; false on an error.
+bool read_fully(int fd, char *to, size_t len)
+{
+    while (len > 0) {
+        ssize_t n = read(fd, to, len);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        to += n;
+        len -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// Copies what the pipe holds into the block without taking it out of the
+// pipe. 0 at end of input; -1 with EINVAL when the stream cannot be peeked.
+ssize_t peek_block(int fd, input_state &in)
+{
+    // Never waits: bytes already decoded but still in the pipe make it
+    // look readable while nothing new has come.
+    ssize_t n = tee(fd, in.peek_pipe[1], sizeof in.block, SPLICE_F_NONBLOCK);
+    if (n <= 0)
+        return n;
+    in.consumed = 0;
+    if (!read_fully(in.peek_pipe[0], in.block, static_cast<size_t>(n)))
+        return -1;
+    return n;
+}
+
+// Takes out of the stream exactly what has been decoded, and gives back
+// what was read ahead of it.
+void settle(FILE *stream, input_state &in)
+{
+    int fd = fileno(stream);
+    if (in.how == taking::peeked_blocks && in.consumed < in.pos) {
+        // The bytes are the ones already in the block, so they land on themselves.
+        if (read_fully(fd, in.block + in.consumed, in.pos - in.consumed))
+            in.consumed = in.pos;
+    } else if (in.how == taking::blocks_sought_back && in.pos < in.len) {
+        if (lseek(fd, -static_cast<off_t>(in.len - in.pos), SEEK_CUR) >= 0)
+            in.len = in.pos;
+    }
+}
+
+ssize_t read_block(int fd, input_state &in)
+{
+    switch (in.how) {
+    case taking::peeked_blocks: {
+        ssize_t n = peek_block(fd, in);
+        if (n >= 0 || errno != EINVAL)
+            return n;
+        in.how = taking::single_bytes;  // not a pipe after all
+        return read(fd, in.block, 1);
+    }
+    case taking::single_bytes:
+        return read(fd, in.block, 1);
+    default:
+        return read(fd, in.block, sizeof in.block);
+    }
+}
+
 // The next byte of the stream, or -1 at end of input; a read error or a stop
 // request counts as end of input so that the reader never spins.
 int next_byte(FILE *stream, input_state &in)
@@ -71,12 +160,13 @@ int next_byte(FILE *stream, input_state &in)
     if (in.eof)
         return -1;
     int fd = fileno(stream);
+    settle(stream, in);
     for (;;) {
         if (fd < 0 || !wait_readable(fd)) {
             in.eof = true;
             return -1;
         }
-        ssize_t n = read(fd, in.block, in.one_byte ? 1 : sizeof in.block);
+        ssize_t n = read_block(fd, in);
         if (n < 0 && (errno == EINTR || errno == EAGAIN))
             continue;
         if (n <= 0) {
@@ -151,11 +241,89 @@ bool input_at_eof(FILE *stream)
     return in.eof && in.pos >= in.len;
 }
 
+bool input_lendable(FILE *stream)
+{
+    input_state &in = state_for(stream);
+    if (in.how == taking::single_bytes || in.eof || in.pos < in.len)
+        return false;
+    // Input that is there already is a flood going on: the reader keeps
+    // it, so that decoding goes on beside the commands instead of in turn.
+    settle(stream, in);
+    struct pollfd ready = {.fd = fileno(stream), .events = POLLIN, .revents = 0};
+    return poll(&ready, 1, 0) == 0;
+}
+
+long refill_input(FILE *stream)
+{
+    input_state &in = state_for(stream);
+    int fd = fileno(stream);
+    if (in.eof || fd < 0)
+        return -1;
+    size_t rest = in.len - in.pos;  // the start of a line still to come
+    ssize_t n;
+    if (in.how == taking::peeked_blocks) {
+        // What is left in the pipe starts with that line again.
+        settle(stream, in);
+        n = peek_block(fd, in);
+        // Nothing new yet (a nested main loop looked before the client
+        // wrote): go on lending.
+        if (n < 0 && errno == EAGAIN)
+            return rest == 0 ? 0 : -1;
+        if (n <= 0)
+            return -1;
+        in.pos = 0;
+        in.len = static_cast<size_t>(n);
+        return n > static_cast<ssize_t>(rest) ? n : -1;
+    }
+    if (in.how == taking::single_bytes || rest == sizeof in.block)
+        return -1;
+    memmove(in.block, in.block + in.pos, rest);
+    in.pos = 0;
+    in.len = rest;
+    n = read(fd, in.block + rest, sizeof in.block - rest);
+    if (n <= 0)
+        return -1;
+    in.len += static_cast<size_t>(n);
+    return n;
+}
+
+bool input_start_left_in_pipe(FILE *stream)
+{
+    input_state &in = state_for(stream);
+    return in.how == taking::peeked_blocks && in.pos < in.len;
+}
+
+bool input_holds_line(FILE *stream)
+{
+    input_state &in = state_for(stream);
+    return memchr(in.block + in.pos, '\n', in.len - in.pos) != nullptr;
+}
+
+size_t input_mark(FILE *stream)
+{
+    return state_for(stream).pos;
+}
+
+void input_rewind(FILE *stream, size_t mark)
+{
+    state_for(stream).pos = mark;
+}
+
+void settle_input(FILE *stream)
+{
+    auto it = inputs.find(stream);
+    if (it != inputs.end())
+        settle(stream, *it->second);
+}
+
 void forget_input(FILE *stream)
 {
     auto it = inputs.find(stream);
     if (it == inputs.end())
         return;
+    for (int fd : it->second->peek_pipe)
+        if (fd >= 0)
+            close(fd);
     delete it->second;
     inputs.erase(it);
 }
@@ -168,6 +336,7 @@ bool reader_stop_requested()
 void stop_reader()
 {
     reader_stopping = true;
+    stop_lending();
     if (wake_pipe[1] >= 0 && write(wake_pipe[1], "", 1) < 0) {
         // The flag alone still stops the reader at its next line.
     }

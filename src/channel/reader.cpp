@@ -4,6 +4,7 @@
 
 #include <cctype>
 #include <clocale>
+#include <locale.h>
 #include <cstdlib>
 #include <cstring>
 #include <utility>
@@ -37,26 +38,36 @@ void update_ignore(command_data *cmd)
     complain(cmd);
 }
 
-// Null when "C" is already in force, which spares the copy and both switches
-// for every command of a batch.
-char *lc_numeric()
+// The switch is made for the calling thread alone (uselocale), which costs a
+// pointer swap; setlocale rebuilt the names of every category each time,
+// more work than the rest of a lone command together. Null when "C" numbers
+// are already in force, which spares both switches for every command of a
+// batch.
+locale_t lc_numeric()
 {
-    const char *current = setlocale(LC_NUMERIC, nullptr);
-    if (current != nullptr && strcmp(current, "C") == 0)
+    static locale_t c_numbers = nullptr;
+    locale_t current = uselocale(nullptr);
+    if (current == c_numbers && c_numbers != nullptr)
         return nullptr;
-    char *saved = strdup(current);
-    if (saved == nullptr)
-        OOM_ABORT();
-    setlocale(LC_NUMERIC, "C");
-    return saved;
+    if (current == LC_GLOBAL_LOCALE) {
+        const char *name = setlocale(LC_NUMERIC, nullptr);
+        if (name != nullptr && strcmp(name, "C") == 0)
+            return nullptr;
+    }
+    if (c_numbers == nullptr) {
+        // Everything but the numbers as the process had it when first asked.
+        locale_t base = duplocale(LC_GLOBAL_LOCALE);
+        c_numbers = base == nullptr ? nullptr : newlocale(LC_NUMERIC_MASK, "C", base);
+        if (c_numbers == nullptr)
+            OOM_ABORT();
+    }
+    return uselocale(c_numbers);
 }
 
-void lc_numeric_restore(char *saved)
+void lc_numeric_restore(locale_t saved)
 {
-    if (saved == nullptr)
-        return;
-    setlocale(LC_NUMERIC, saved);
-    free(saved);
+    if (saved != nullptr)
+        uselocale(saved);
 }
 
 info *info_new_full(FILE *out, GObject *obj, GObject *obj2, const char *txt)
@@ -109,7 +120,7 @@ command_data *command_new(info *reader, const char *line, size_t len)
 gboolean run_update(gpointer data)
 {
     auto *record = static_cast<command_data *>(data);
-    char *saved = lc_numeric();
+    locale_t saved = lc_numeric();
     // Each command has its own refusal; a nested main loop (the print
     // dialog's) runs commands inside another one's.
     refusal why;
@@ -140,7 +151,63 @@ bool is_comment_or_empty(const char *line, size_t len)
     return *line == '#';
 }
 
+// The action of a line, split in the record's working copy; the split is
+// made again when the line is resolved.
+const char *action_of(command_data *record)
+{
+    strcpy(record->buf, record->cmd);
+    return record->buf + split_command(record->buf).action_start;
+}
+
+// The GUI thread's own line buffer for lent input.
+char *lent_line = nullptr;
+size_t lent_capacity = 0;
+
+// Takes the next whole line of lent input; false, with the line left where
+// it was, when the reader must handle it: a quit waits for shut-down and a
+// command file may take any time to open and read.
+bool take_lent_line(info *reader)
+{
+    size_t mark = input_mark(reader->in);
+    size_t len = read_buf(reader->in, lent_line, lent_capacity);
+    command_data *record = command_new(reader, lent_line, len);
+    if (is_comment_or_empty(record->cmd, len)) {
+        record->fn = update_nothing;
+    } else {
+        const char *action = action_of(record);
+        if (streq(action, "main_quit") || streq(action, "load")) {
+            free(record);
+            input_rewind(reader->in, mark);
+            return false;
+        }
+        resolve_command(reader, record);
+    }
+    log_msg(reader->log, record->cmd);
+    hand_over(record);
+    log_msg(reader->log, nullptr);
+    return true;
+}
+
 }  // namespace
+
+bool take_lent_lines(info *reader)
+{
+    if (lent_line == nullptr) {
+        lent_capacity = 256;
+        lent_line = static_cast<char *>(malloc(lent_capacity));
+        if (lent_line == nullptr)
+            OOM_ABORT();
+    }
+    long got = refill_input(reader->in);
+    if (got < 0)
+        return false;
+    while (input_holds_line(reader->in))
+        if (!take_lent_line(reader))
+            return false;
+    // More than a few lines at a time mean a flood, which is read faster
+    // beside the GUI thread than by it: both cores then have work.
+    return got < 4096 && !input_start_left_in_pipe(reader->in);
+}
 
 void *digest_cmd(info *reader)
 {
@@ -152,26 +219,43 @@ void *digest_cmd(info *reader)
     while (!input_at_eof(reader->in) && !reader_stop_requested()) {
         if (reader_depth == 0)
             log_msg(reader->log, nullptr);
+        // Waiting here would cost each command a wake-up of this thread as
+        // well as of the GUI thread; the GUI thread reads meanwhile instead.
+        if (reader_depth == 0 && input_lendable(reader->in)) {
+            lend_reading(reader);
+            if (reader_stop_requested() || input_at_eof(reader->in))
+                break;
+        }
         size_t len = read_buf(reader->in, line, capacity);
         if (reader_stop_requested())
             break;
         if (reader_depth == 0)
             log_msg(reader->log, line);
         command_data *record = command_new(reader, line, len);
-        if (is_comment_or_empty(record->cmd, len))
+        if (is_comment_or_empty(record->cmd, len)) {
             record->fn = update_nothing;
-        else
+        } else {
+            // Opening a FIFO as a command file may wait for good: what has
+            // run so far leaves the input first.
+            if (strstr(record->cmd, ":load") != nullptr)
+                settle_input(reader->in);
             resolve_command(reader, record);
+        }
         if (reader_stop_requested()) {
             free(record);
             break;
         }
         bool quits = record->fn == update_main_quit && is_blank(record->data);
-        hand_over(record);
+        if (!quits && input_holds_line(reader->in))
+            hand_over_soon(record);
+        else
+            hand_over(record);
         // Nothing after a quit can run, so leave the rest of the input to
         // whoever reads it next (two runs fed from one here-document).
-        if (quits)
+        if (quits) {
+            settle_input(reader->in);
             wait_for_reader_stop();
+        }
         // One giant line does not keep its buffer for the rest of the session.
         if (capacity > 65536) {
             free(line);
@@ -181,6 +265,7 @@ void *digest_cmd(info *reader)
                 OOM_ABORT();
         }
     }
+    settle_input(reader->in);
     free(line);
     --reader_depth;
     return nullptr;

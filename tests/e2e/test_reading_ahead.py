@@ -15,11 +15,11 @@ from test_widgets_print import DIALOG, answer, finish, is_mapped
 ENTRY = '<child><object class="GtkEntry" id="e"><property name="visible">1</property></object></child>'
 
 
-def run_then_cat(tmp_path, data, source):
+def run_then_cat(tmp_path, data, source, widgets=ENTRY):
     """Runs wirepanel and then cat on one standard input holding data, given
     as a pipe or as a regular file; returns (status, stdout, stderr)."""
     ui = tmp_path / "panel.ui"
-    ui.write_text(window_ui(ENTRY))
+    ui.write_text(window_ui(widgets))
     script = '"%s" -u "%s"; cat' % (WIREPANEL, ui)
     if source == "pipe":
         proc = subprocess.run(["sh", "-c", script], input=data, capture_output=True,
@@ -70,6 +70,34 @@ def test_a_quit_in_a_command_file_leaves_what_follows_the_load(tmp_path, source)
     status, out, err = run_then_cat(tmp_path, data, source)
     assert (status, err) == (0, b"")
     assert out == lines("main:ping ", "e:text from file", *AFTER)
+
+
+# A button to "force" beside the entry: a ping after it is held until the
+# button has shown its press, and whatever is read meanwhile waits behind it.
+BUTTON_AND_ENTRY = ('<child><object class="GtkBox"><property name="visible">1</property>'
+                    '<child><object class="GtkButton" id="btn"><property name="visible">1</property>'
+                    '<property name="label">Press</property></object></child>' + ENTRY
+                    + '</object></child>')
+
+
+@pytest.mark.parametrize("stdio", [True, False], ids=["std streams", "FIFOs"])
+def test_lines_read_while_a_ping_is_held_run_after_it_in_order(panel, stdio):
+    p = panel(window_ui(BUTTON_AND_ENTRY), stdio=stdio)
+    p.ping()
+    p.send("btn:force", "main:ping")
+    p.send("e:set_text a", "main:ping", "e:set_text b")
+    got = [p.read_line() for _ in range(5)]
+    assert got == ["btn:clicked ", "main:ping ", "e:text a", "main:ping ", "e:text b"]
+    assert p.errors() == []
+    assert p.quit() == 0
+
+
+@pytest.mark.parametrize("source", ["pipe", "file"])
+def test_a_quit_behind_a_held_ping_leaves_the_rest(tmp_path, source):
+    data = lines("btn:force", "main:ping", "e:set_text a", "main:main_quit", *AFTER)
+    status, out, err = run_then_cat(tmp_path, data, source, BUTTON_AND_ENTRY)
+    assert (status, err) == (0, b"")
+    assert out == lines("btn:clicked ", "main:ping ", "e:text a", *AFTER)
 
 
 @pytest.mark.parametrize("stdio", [True, False], ids=["std streams", "FIFOs"])
