@@ -10,15 +10,17 @@
 #include <iterator>
 #include <string>
 
-// Context of a reader or of a feedback callback.
+// Context of a reader, of a command file's copy of it, and of the wiring
+// walk. Feedback callbacks get records named for what they need instead
+// (feedback/feedback.h).
 struct info {
     FILE *out;            // where feedback lines go
     FILE *in;             // what a reader reads
     FILE *log;            // session log, or null
     GtkBuilder *builder;  // holds every object of the UI description
-    GObject *obj;         // first object a callback reports on
-    GObject *obj2;        // second object (a tree model beside its view)
-    const char *txt;      // a feedback tag, or the UI file name while wiring
+    GObject *obj;         // null
+    GObject *obj2;        // null
+    const char *txt;      // the UI file name while wiring, else null
 };
 
 struct command_data;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "channel/channel.h"
+#include <cstdlib>
 #include <initializer_list>
 #include <span>
 
@@ -19,6 +20,37 @@ void send_feedback(FILE *out, GObject *obj, const char *tag, S... payload)
     vsend_feedback(out, obj, tag, {static_cast<const char *>(payload)...});
 }
 
+// The user data of the callbacks, one record per connection, made while
+// wiring and kept until exit.
+// A callback that writes a tagged line: where the line goes and its tag
+// (empty where the callback chooses its own tag).
+struct feedback_link {
+    FILE *out;
+    const char *tag;
+};
+
+// A callback that reports on an object other than its own widget: a text
+// view's buffer, or the file chooser dialog an "_ok" or "_apply" button
+// belongs to.
+struct object_link {
+    FILE *out;
+    GObject *obj;
+};
+
+// Connections are never undone, so their records are never freed.
+template <typename T>
+T *lasting_record(const T &value)
+{
+    auto *record = static_cast<T *>(malloc(sizeof(T)));
+    if (record == nullptr)
+        OOM_ABORT();
+    *record = value;
+    return record;
+}
+
+feedback_link *feedback_link_new(FILE *out, const char *tag);
+object_link *object_link_new(FILE *out, GObject *obj);
+
 // Signal wiring.
 struct handler_record {
     guint32 id;
@@ -28,6 +60,9 @@ struct handler_record {
 
 void push_handler_id(gpointer instance, gulong id);
 void connect_recorded(gpointer instance, const char *signal, GCallback callback, gpointer data);
+// Connects a callback with a feedback link of its own.
+void connect_tagged(gpointer instance, const char *signal, GCallback callback, const char *tag,
+                    FILE *out);
 void connect_recorded_swapped(gpointer instance, const char *signal, GCallback callback,
                               gpointer data);
 GObject *lookup_id_prefix(GtkBuilder *builder, size_t suffix_position, const char *id);
@@ -41,7 +76,7 @@ enum class class_test { exactly, is_a };
 struct signal_link {
     const char *signal;
     GCallback callback;
-    const char *tag;  // tag of the connection's own record; null: no record
+    const char *tag;  // tag of the connection's own feedback link; null: no link
 };
 
 struct wiring_row {
@@ -63,22 +98,22 @@ void wire_menu_item(GObject *item, info *wiring);
 void wire_window(GObject *window, info *wiring);
 
 // Feedback callbacks.
-gboolean send_tag_only(GObject *obj, info *ar);
-void send_spin_value(GtkSpinButton *obj, info *ar);
-void send_range_value(GtkRange *obj, info *ar);
-void send_entry_text(GtkEntry *obj, info *ar);
-void send_calendar_date(GtkCalendar *obj, info *ar);
-void send_combo_choice(GtkComboBox *obj, info *ar);
-void send_chooser_filename(GtkFileChooser *obj, info *ar);
-void send_buffer_text(GtkButton *obj, info *ar);
-void send_buffer_selection(GtkButton *obj, info *ar);
-void send_dialog_file_and_folder(info *ar);
-void send_menu_item_label(GtkMenuItem *obj, info *ar);
-gboolean send_window_closed(GtkWidget *obj, GdkEvent *event, info *ar);
-void send_color(GtkColorButton *obj, info *ar);
-void send_font_name(GtkFontButton *obj, info *ar);
-void send_switch_state(GObject *obj, GParamSpec *pspec, info *ar);
-void send_toggle_state(GtkToggleButton *obj, info *ar);
-gboolean send_button_event(GtkWidget *obj, GdkEventButton *event, info *ar);
-gboolean send_motion_event(GtkWidget *obj, GdkEventMotion *event, info *ar);
-gboolean send_key_name(GtkWidget *obj, GdkEventKey *event, info *ar);
+gboolean send_tag_only(GObject *obj, feedback_link *ar);
+void send_spin_value(GtkSpinButton *obj, feedback_link *ar);
+void send_range_value(GtkRange *obj, feedback_link *ar);
+void send_entry_text(GtkEntry *obj, feedback_link *ar);
+void send_calendar_date(GtkCalendar *obj, feedback_link *ar);
+void send_combo_choice(GtkComboBox *obj, feedback_link *ar);
+void send_chooser_filename(GtkFileChooser *obj, feedback_link *ar);
+void send_buffer_text(GtkButton *obj, object_link *ar);
+void send_buffer_selection(GtkButton *obj, object_link *ar);
+void send_dialog_file_and_folder(object_link *ar);
+void send_menu_item_label(GtkMenuItem *obj, feedback_link *ar);
+gboolean send_window_closed(GtkWidget *obj, GdkEvent *event, feedback_link *ar);
+void send_color(GtkColorButton *obj, feedback_link *ar);
+void send_font_name(GtkFontButton *obj, feedback_link *ar);
+void send_switch_state(GObject *obj, GParamSpec *pspec, feedback_link *ar);
+void send_toggle_state(GtkToggleButton *obj, feedback_link *ar);
+gboolean send_button_event(GtkWidget *obj, GdkEventButton *event, feedback_link *ar);
+gboolean send_motion_event(GtkWidget *obj, GdkEventMotion *event, feedback_link *ar);
+gboolean send_key_name(GtkWidget *obj, GdkEventKey *event, feedback_link *ar);

@@ -29,6 +29,12 @@ void connect_recorded(gpointer instance, const char *signal, GCallback callback,
         push_handler_id(instance, id);
 }
 
+void connect_tagged(gpointer instance, const char *signal, GCallback callback, const char *tag,
+                    FILE *out)
+{
+    connect_recorded(instance, signal, callback, feedback_link_new(out, tag));
+}
+
 void connect_recorded_swapped(gpointer instance, const char *signal, GCallback callback,
                               gpointer data)
 {

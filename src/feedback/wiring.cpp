@@ -6,6 +6,16 @@
 
 #include <cstring>
 
+feedback_link *feedback_link_new(FILE *out, const char *tag)
+{
+    return lasting_record(feedback_link{.out = out, .tag = tag});
+}
+
+object_link *object_link_new(FILE *out, GObject *obj)
+{
+    return lasting_record(object_link{.out = out, .obj = obj});
+}
+
 namespace {
 
 void send_text_on_click(GObject *button, GObject *view, FILE *out);
@@ -50,14 +60,14 @@ void send_text_on_click(GObject *button, GObject *view, FILE *out)
 {
     GObject *buffer = G_OBJECT(gtk_text_view_get_buffer(GTK_TEXT_VIEW(view)));
     connect_recorded(button, "clicked", G_CALLBACK(send_buffer_text),
-                     info_obj_new(out, buffer, nullptr));
+                     object_link_new(out, buffer));
 }
 
 void send_selection_on_click(GObject *button, GObject *view, FILE *out)
 {
     GObject *buffer = G_OBJECT(gtk_text_view_get_buffer(GTK_TEXT_VIEW(view)));
     connect_recorded(button, "clicked", G_CALLBACK(send_buffer_selection),
-                     info_obj_new(out, buffer, nullptr));
+                     object_link_new(out, buffer));
 }
 
 void hide_or_quit_on_click(GObject *button, GObject *dialog, FILE *)
@@ -71,7 +81,7 @@ void hide_or_quit_on_click(GObject *button, GObject *dialog, FILE *)
 void send_file_and_folder_on_click(GObject *button, GObject *dialog, FILE *out)
 {
     connect_recorded_swapped(button, "clicked", G_CALLBACK(send_dialog_file_and_folder),
-                             info_obj_new(out, dialog, nullptr));
+                             object_link_new(out, dialog));
 }
 
 // A file chooser reports its choice before it goes away.
@@ -103,13 +113,11 @@ void wire_button(GObject *button, info *wiring)
         if (target == nullptr)
             continue;
         if (row.clicked_line)
-            connect_recorded(button, "clicked", G_CALLBACK(send_tag_only),
-                             info_txt_new(wiring->out, "clicked"));
+            connect_tagged(button, "clicked", G_CALLBACK(send_tag_only), "clicked", wiring->out);
         row.connect(button, target, wiring->out);
         return;
     }
-    connect_recorded(button, "clicked", G_CALLBACK(send_tag_only),
-                     info_txt_new(wiring->out, "clicked"));
+    connect_tagged(button, "clicked", G_CALLBACK(send_tag_only), "clicked", wiring->out);
 }
 
 void wire_menu_item(GObject *item, info *wiring)
@@ -118,14 +126,14 @@ void wire_menu_item(GObject *item, info *wiring)
     if (dialog != nullptr)
         connect_recorded_swapped(item, "activate", G_CALLBACK(gtk_widget_show), dialog);
     else
-        connect_recorded(item, "activate", G_CALLBACK(send_menu_item_label),
-                         info_txt_new(wiring->out, "active"));
+        connect_tagged(item, "activate", G_CALLBACK(send_menu_item_label), "active",
+                       wiring->out);
 }
 
 void wire_window(GObject *window, info *wiring)
 {
-    connect_recorded(window, "delete-event", G_CALLBACK(send_window_closed),
-                     info_txt_new(wiring->out, "closed"));
+    connect_tagged(window, "delete-event", G_CALLBACK(send_window_closed), "closed",
+                   wiring->out);
     if (streq(widget_name(window), "main"))
         connect_recorded_swapped(window, "delete-event", G_CALLBACK(quit_main_loop), nullptr);
     else
@@ -150,8 +158,10 @@ void connect_links(const wiring_row &row, GObject *object, FILE *out)
     for (const signal_link &link : row.links) {
         if (link.signal == nullptr)
             break;
-        connect_recorded(object, link.signal, link.callback,
-                         link.tag ? info_txt_new(out, link.tag) : nullptr);
+        if (link.tag != nullptr)
+            connect_tagged(object, link.signal, link.callback, link.tag, out);
+        else
+            connect_recorded(object, link.signal, link.callback, nullptr);
     }
 }
 

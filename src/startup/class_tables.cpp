@@ -170,12 +170,12 @@ void wire_renderer(GtkCellRenderer *renderer, GtkWidget *view, GtkTreeModel *mod
         g_object_get(renderer, "editable", &enabled, nullptr);
         if (enabled)
             g_signal_connect(renderer, "edited", G_CALLBACK(cell_edited),
-                             info_obj_new(out, G_OBJECT(view), G_OBJECT(model)));
+                             cell_link_new(out, G_OBJECT(view), model));
     } else if (GTK_IS_CELL_RENDERER_TOGGLE(renderer)) {
         g_object_get(renderer, "activatable", &enabled, nullptr);
         if (enabled)
             g_signal_connect(renderer, "toggled", G_CALLBACK(cell_toggled),
-                             info_obj_new(out, nullptr, G_OBJECT(model)));
+                             cell_link_new(out, nullptr, model));
     }
 }
 
@@ -188,8 +188,7 @@ void wire_tree_view_column(GObject *obj, info *wiring)
     int n = static_cast<int>(g_list_length(cells));
     GtkWidget *view = gtk_tree_view_column_get_tree_view(column);
     GtkTreeModel *model = view ? gtk_tree_view_get_model(GTK_TREE_VIEW(view)) : nullptr;
-    connect_recorded(column, "clicked", G_CALLBACK(send_tag_only),
-                     info_txt_new(wiring->out, "clicked"));
+    connect_tagged(column, "clicked", G_CALLBACK(send_tag_only), "clicked", wiring->out);
     for (int i = 1; i <= n; ++i) {
         GtkCellRenderer *renderer =
             tree_view_column_get_renderer_column(wiring->builder, wiring->txt, column, i);

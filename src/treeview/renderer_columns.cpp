@@ -123,10 +123,9 @@ int renderer_column(GtkCellRenderer *renderer, GtkTreeModel *model)
 
 // The row of an edit, when the edit can be stored: only a list or tree
 // store can be changed, and the edit of any other model is dropped.
-bool edited_row(GtkCellRenderer *renderer, const char *path_text, info *ar, int *column,
-                GtkTreeIter *iter)
+bool edited_row(GtkCellRenderer *renderer, const char *path_text, GtkTreeModel *model,
+                int *column, GtkTreeIter *iter)
 {
-    auto *model = GTK_TREE_MODEL(ar->obj2);
     if (model == nullptr || !is_editable_store(model))
         return false;
     *column = renderer_column(renderer, model);
@@ -192,25 +191,30 @@ GtkCellRenderer *tree_view_column_get_renderer_column(GtkBuilder *builder, const
     return GTK_CELL_RENDERER(renderer);
 }
 
-void cell_edited(GtkCellRendererText *renderer, gchar *path_text, gchar *text, info *ar)
+cell_link *cell_link_new(FILE *out, GObject *view, GtkTreeModel *model)
+{
+    return lasting_record(cell_link{.out = out, .view = view, .model = model});
+}
+
+void cell_edited(GtkCellRendererText *renderer, gchar *path_text, gchar *text, cell_link *cells)
 {
     int column;
     GtkTreeIter iter;
-    if (!edited_row(GTK_CELL_RENDERER(renderer), path_text, ar, &column, &iter))
+    if (!edited_row(GTK_CELL_RENDERER(renderer), path_text, cells->model, &column, &iter))
         return;
     // Typed text is read in the user's own numeric locale; a text that does
     // not fit leaves the cell as it was, and the line below shows that.
-    set_cell_from_text(GTK_TREE_MODEL(ar->obj2), &iter, path_text, column, text);
-    send_tree_cell(vsend_feedback, path_text, &iter, column, ar);
+    set_cell_from_text(cells->model, &iter, path_text, column, text);
+    send_tree_cell(vsend_feedback, path_text, &iter, column, *cells);
 }
 
-void cell_toggled(GtkCellRendererToggle *renderer, gchar *path_text, info *ar)
+void cell_toggled(GtkCellRendererToggle *renderer, gchar *path_text, cell_link *cells)
 {
     int column;
     GtkTreeIter iter;
-    if (!edited_row(GTK_CELL_RENDERER(renderer), path_text, ar, &column, &iter))
+    if (!edited_row(GTK_CELL_RENDERER(renderer), path_text, cells->model, &column, &iter))
         return;
-    auto *model = GTK_TREE_MODEL(ar->obj2);
+    GtkTreeModel *model = cells->model;
     set_cell_from_text(model, &iter, path_text, column,
                        cell_is_true(model, &iter, column) ? "0" : "1");
 }

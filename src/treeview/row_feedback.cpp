@@ -56,10 +56,10 @@ void write_set_command(FILE *out, GObject *obj, const char *,
 }  // namespace
 
 void send_tree_cell(line_writer writer, const char *path_text, GtkTreeIter *iter, int column,
-                    info *ar)
+                    const cell_link &cells)
 {
     c_numeric_scope numbers_with_full_stop;
-    GtkTreeModel *model = GTK_TREE_MODEL(ar->obj2);
+    GtkTreeModel *model = cells.model;
     g_auto(GValue) cell = G_VALUE_INIT;
     gtk_tree_model_get_value(model, iter, column, &cell);
     GType type = gtk_tree_model_get_column_type(model, column);
@@ -71,40 +71,40 @@ void send_tree_cell(line_writer writer, const char *path_text, GtkTreeIter *iter
     char formatted[256];
     row->format(formatted, sizeof formatted, column, &cell);
     const char *text = row->type == G_TYPE_STRING ? g_value_get_string(&cell) : nullptr;
-    writer(ar->out, ar->obj, g_type_name(row->type), {path_text, formatted, text});
+    writer(cells.out, cells.view, g_type_name(row->type), {path_text, formatted, text});
 }
 
 namespace {
 
-void send_tree_row(line_writer writer, const char *path_text, GtkTreeIter *iter, info *ar)
+void send_tree_row(line_writer writer, const char *path_text, GtkTreeIter *iter,
+                   const cell_link &cells)
 {
-    int columns = gtk_tree_model_get_n_columns(GTK_TREE_MODEL(ar->obj2));
+    int columns = gtk_tree_model_get_n_columns(cells.model);
     for (int column = 0; column < columns; column++)
-        send_tree_cell(writer, path_text, iter, column, ar);
+        send_tree_cell(writer, path_text, iter, column, cells);
 }
 
-void send_selected_row(GtkTreeModel *model, GtkTreePath *path, GtkTreeIter *iter, gpointer data)
+void send_selected_row(GtkTreeModel *, GtkTreePath *path, GtkTreeIter *iter, gpointer data)
 {
-    auto *ar = static_cast<info *>(data);
     g_autofree gchar *path_text = gtk_tree_path_to_string(path);
-    ar->obj2 = G_OBJECT(model);
-    send_tree_row(vsend_feedback, path_text, iter, ar);
+    send_tree_row(vsend_feedback, path_text, iter, *static_cast<cell_link *>(data));
 }
 
 }  // namespace
 
-gboolean save_tree_row(GtkTreeModel *model, GtkTreePath *path, GtkTreeIter *iter, gpointer data)
+gboolean save_tree_row(GtkTreeModel *, GtkTreePath *path, GtkTreeIter *iter, gpointer data)
 {
-    auto *ar = static_cast<info *>(data);
     g_autofree gchar *path_text = gtk_tree_path_to_string(path);
-    ar->obj2 = G_OBJECT(model);
-    send_tree_row(write_set_command, path_text, iter, ar);
+    send_tree_row(write_set_command, path_text, iter, *static_cast<cell_link *>(data));
     return FALSE;
 }
 
-void send_tree_selection(GtkTreeSelection *selection, info *ar)
+// The selection walks the model of its view, so the rows' link names that.
+void send_tree_selection(GtkTreeSelection *selection, feedback_link *ar)
 {
-    ar->obj = G_OBJECT(gtk_tree_selection_get_tree_view(selection));
-    send_feedback(ar->out, ar->obj, ar->txt);
-    gtk_tree_selection_selected_foreach(selection, send_selected_row, ar);
+    GtkTreeView *view = gtk_tree_selection_get_tree_view(selection);
+    send_feedback(ar->out, G_OBJECT(view), ar->tag);
+    cell_link rows = {.out = ar->out, .view = G_OBJECT(view),
+                      .model = gtk_tree_view_get_model(view)};
+    gtk_tree_selection_selected_foreach(selection, send_selected_row, &rows);
 }

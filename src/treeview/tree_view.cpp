@@ -269,9 +269,8 @@ bool save_model(tree_command &c)
     saved_file file(c.first());
     if (file.stream == nullptr)
         return refuse_unopened(file);
-    info record = {.out = file.stream, .in = nullptr, .log = nullptr, .builder = nullptr,
-                   .obj = G_OBJECT(c.view), .obj2 = G_OBJECT(c.model), .txt = nullptr};
-    gtk_tree_model_foreach(c.model, save_tree_row, &record);
+    cell_link rows = {.out = file.stream, .view = G_OBJECT(c.view), .model = c.model};
+    gtk_tree_model_foreach(c.model, save_tree_row, &rows);
     if (!commit_saved_file(file))
         return refuse_unwritten(file);
     return true;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "channel/channel.h"
+#include "treeview/treeview.h"
 #include <initializer_list>
 
 // Path syntax: digits and single colons, beginning with a digit.
@@ -52,6 +53,8 @@ bool ensure_tree_row(GtkTreeModel *model, GtkTreePath *path, GtkTreeIter *iter);
 using line_writer = void (*)(FILE *out, GObject *obj, const char *tag,
                              std::initializer_list<const char *> payload);
 void send_tree_cell(line_writer writer, const char *path_text, GtkTreeIter *iter, int column,
-                    info *ar);
-gboolean save_tree_row(GtkTreeModel *model, GtkTreePath *path, GtkTreeIter *iter, gpointer ar);
+                    const cell_link &cells);
+// A walk over every row of a model, writing "set" lines; data is the
+// cell_link of the model.
+gboolean save_tree_row(GtkTreeModel *model, GtkTreePath *path, GtkTreeIter *iter, gpointer data);
 

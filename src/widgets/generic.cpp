@@ -10,23 +10,23 @@ namespace {
 struct forced_feedback {
     GType (*type)();
     const char *tag;
-    void (*send)(GtkWidget *widget, info *ar);
+    void (*send)(GtkWidget *widget, feedback_link *ar);
 };
 
 // Tested by is-a, in this order: a spin button is an entry too.
 constexpr forced_feedback forced_feedbacks[] = {
     {.type = gtk_spin_button_get_type, .tag = "text",
-     .send = [](GtkWidget *w, info *ar) { send_spin_value(GTK_SPIN_BUTTON(w), ar); }},
+     .send = [](GtkWidget *w, feedback_link *ar) { send_spin_value(GTK_SPIN_BUTTON(w), ar); }},
     {.type = gtk_scale_get_type, .tag = "value",
-     .send = [](GtkWidget *w, info *ar) { send_range_value(GTK_RANGE(w), ar); }},
+     .send = [](GtkWidget *w, feedback_link *ar) { send_range_value(GTK_RANGE(w), ar); }},
     {.type = gtk_entry_get_type, .tag = "text",
-     .send = [](GtkWidget *w, info *ar) { send_entry_text(GTK_ENTRY(w), ar); }},
+     .send = [](GtkWidget *w, feedback_link *ar) { send_entry_text(GTK_ENTRY(w), ar); }},
     {.type = gtk_calendar_get_type, .tag = "clicked",
-     .send = [](GtkWidget *w, info *ar) { send_calendar_date(GTK_CALENDAR(w), ar); }},
+     .send = [](GtkWidget *w, feedback_link *ar) { send_calendar_date(GTK_CALENDAR(w), ar); }},
     {.type = gtk_file_chooser_button_get_type, .tag = "file",
-     .send = [](GtkWidget *w, info *ar) { send_chooser_filename(GTK_FILE_CHOOSER(w), ar); }},
+     .send = [](GtkWidget *w, feedback_link *ar) { send_chooser_filename(GTK_FILE_CHOOSER(w), ar); }},
     {.type = gtk_combo_box_text_get_type, .tag = "active",
-     .send = [](GtkWidget *w, info *ar) { send_combo_choice(GTK_COMBO_BOX(w), ar); }},
+     .send = [](GtkWidget *w, feedback_link *ar) { send_combo_choice(GTK_COMBO_BOX(w), ar); }},
 };
 
 // Classes whose activation ends later than "force" returns, and the signal
@@ -158,10 +158,9 @@ bool generic_force(command_data *cmd)
     GtkWidget *widget = GTK_WIDGET(cmd->obj);
     for (const forced_feedback &row : forced_feedbacks) {
         if (G_TYPE_CHECK_INSTANCE_TYPE(widget, row.type())) {
-            // A record of its own, as the wiring gives each callback: the
-            // reader's record is shared by every command.
-            info link = {.out = cmd->info->out, .in = nullptr, .log = nullptr,
-                         .builder = nullptr, .obj = nullptr, .obj2 = nullptr, .txt = row.tag};
+            // A link of the callback's own kind, with the tag the wiring
+            // would give it.
+            feedback_link link = {.out = cmd->info->out, .tag = row.tag};
             row.send(widget, &link);
             return true;
         }

@@ -61,7 +61,7 @@ GdkEventKey key_event(guint keyval)
 struct callback_case {
     const char *what;
     const char *tag;  // the tag the wiring gives the record
-    std::function<void(ui_fixture &, info *)> call;
+    std::function<void(ui_fixture &, feedback_link *)> call;
     const char *line;
 };
 
@@ -81,19 +81,19 @@ std::string test_name(const testing::TestParamInfo<callback_case> &info)
 
 const callback_case numeric_cases[] = {
     {"spin value", "text",
-     [](ui_fixture &f, info *ar) { send_spin_value(GTK_SPIN_BUTTON(f.obj("sp")), ar); },
+     [](ui_fixture &f, feedback_link *ar) { send_spin_value(GTK_SPIN_BUTTON(f.obj("sp")), ar); },
      "sp:text 2.500000\n"},
     {"scale value", "value",
-     [](ui_fixture &f, info *ar) { send_range_value(GTK_RANGE(f.obj("sc")), ar); },
+     [](ui_fixture &f, feedback_link *ar) { send_range_value(GTK_RANGE(f.obj("sc")), ar); },
      "sc:value 0.250000\n"},
     {"button press", "button_press",
-     [](ui_fixture &f, info *ar) {
+     [](ui_fixture &f, feedback_link *ar) {
          GdkEventButton event = button_event(1, 10, 20.5);
          EXPECT_TRUE(send_button_event(GTK_WIDGET(f.obj("eb")), &event, ar));
      },
      "eb:button_press 1 10.0 20.5\n"},
     {"pointer motion", "motion",
-     [](ui_fixture &f, info *ar) {
+     [](ui_fixture &f, feedback_link *ar) {
          GdkEventMotion event = motion_event(3.25, 4);
          EXPECT_TRUE(send_motion_event(GTK_WIDGET(f.obj("eb")), &event, ar));
      },
@@ -102,50 +102,50 @@ const callback_case numeric_cases[] = {
 
 const callback_case payload_cases[] = {
     {"calendar month counted from one", "clicked",
-     [](ui_fixture &f, info *ar) { send_calendar_date(GTK_CALENDAR(f.obj("cal")), ar); },
+     [](ui_fixture &f, feedback_link *ar) { send_calendar_date(GTK_CALENDAR(f.obj("cal")), ar); },
      "cal:clicked 2024-03-01\n"},
     {"calendar year padded to four digits", "doubleclicked",
-     [](ui_fixture &f, info *ar) { send_calendar_date(GTK_CALENDAR(f.obj("cal2")), ar); },
+     [](ui_fixture &f, feedback_link *ar) { send_calendar_date(GTK_CALENDAR(f.obj("cal2")), ar); },
      "cal2:doubleclicked 0987-12-31\n"},
     {"colour as rgb text", "color",
-     [](ui_fixture &f, info *ar) { send_color(GTK_COLOR_BUTTON(f.obj("color")), ar); },
+     [](ui_fixture &f, feedback_link *ar) { send_color(GTK_COLOR_BUTTON(f.obj("color")), ar); },
      "color:color rgb(255,0,0)\n"},
     {"font name", "font",
-     [](ui_fixture &f, info *ar) { send_font_name(GTK_FONT_BUTTON(f.obj("font")), ar); },
+     [](ui_fixture &f, feedback_link *ar) { send_font_name(GTK_FONT_BUTTON(f.obj("font")), ar); },
      "font:font Sans 12\n"},
     {"switch state is the tag", "",
-     [](ui_fixture &f, info *ar) { send_switch_state(f.obj("sw"), nullptr, ar); }, "sw:1 \n"},
+     [](ui_fixture &f, feedback_link *ar) { send_switch_state(f.obj("sw"), nullptr, ar); }, "sw:1 \n"},
     {"toggle state is the tag", "",
-     [](ui_fixture &f, info *ar) { send_toggle_state(GTK_TOGGLE_BUTTON(f.obj("tb")), ar); },
+     [](ui_fixture &f, feedback_link *ar) { send_toggle_state(GTK_TOGGLE_BUTTON(f.obj("tb")), ar); },
      "tb:0 \n"},
     {"menu item label", "active",
-     [](ui_fixture &f, info *ar) { send_menu_item_label(GTK_MENU_ITEM(f.obj("mi")), ar); },
+     [](ui_fixture &f, feedback_link *ar) { send_menu_item_label(GTK_MENU_ITEM(f.obj("mi")), ar); },
      "mi:active Open\n"},
     {"menu item without label", "active",
-     [](ui_fixture &f, info *ar) { send_menu_item_label(GTK_MENU_ITEM(f.obj("sep")), ar); },
+     [](ui_fixture &f, feedback_link *ar) { send_menu_item_label(GTK_MENU_ITEM(f.obj("sep")), ar); },
      "sep:active \n"},
     {"entry text escaped", "text",
-     [](ui_fixture &f, info *ar) { send_entry_text(GTK_ENTRY(f.obj("e")), ar); },
+     [](ui_fixture &f, feedback_link *ar) { send_entry_text(GTK_ENTRY(f.obj("e")), ar); },
      "e:text a\\\\b\n"},
     {"key name", "key_press",
-     [](ui_fixture &f, info *ar) {
+     [](ui_fixture &f, feedback_link *ar) {
          GdkEventKey event = key_event(GDK_KEY_Return);
          EXPECT_TRUE(send_key_name(GTK_WIDGET(f.obj("eb")), &event, ar));
      },
      "eb:key_press Return\n"},
     {"key without a name", "key_press",
-     [](ui_fixture &f, info *ar) {
+     [](ui_fixture &f, feedback_link *ar) {
          GdkEventKey event = key_event(0);
          EXPECT_TRUE(send_key_name(GTK_WIDGET(f.obj("eb")), &event, ar));
      },
      "eb:key_press \n"},
     {"window closed lets the next handler run", "closed",
-     [](ui_fixture &f, info *ar) {
+     [](ui_fixture &f, feedback_link *ar) {
          EXPECT_FALSE(send_window_closed(GTK_WIDGET(f.obj("w")), nullptr, ar));
      },
      "w:closed \n"},
     {"tag only", "plug-removed",
-     [](ui_fixture &f, info *ar) { EXPECT_TRUE(send_tag_only(f.obj("w"), ar)); },
+     [](ui_fixture &f, feedback_link *ar) { EXPECT_TRUE(send_tag_only(f.obj("w"), ar)); },
      "w:plug-removed \n"},
 };
 
@@ -154,8 +154,7 @@ class CallbackPayload : public testing::TestWithParam<callback_case> {};
 TEST_P(CallbackPayload, WritesTheLine)
 {
     ui_fixture f(widgets_ui);
-    info ar = {.out = f.reader.out, .in = nullptr, .log = nullptr, .builder = nullptr,
-               .obj = nullptr, .obj2 = nullptr, .txt = GetParam().tag};
+    feedback_link ar = {.out = f.reader.out, .tag = GetParam().tag};
     GetParam().call(f, &ar);
     EXPECT_EQ(f.feedback(), GetParam().line);
 }
@@ -184,8 +183,7 @@ protected:
 TEST_P(DecimalComma, KeepsTheFullStop)
 {
     ui_fixture f(widgets_ui);
-    info ar = {.out = f.reader.out, .in = nullptr, .log = nullptr, .builder = nullptr,
-               .obj = nullptr, .obj2 = nullptr, .txt = GetParam().tag};
+    feedback_link ar = {.out = f.reader.out, .tag = GetParam().tag};
     GetParam().call(f, &ar);
     EXPECT_EQ(f.feedback(), GetParam().line);
     EXPECT_EQ(setlocale(LC_NUMERIC, nullptr), std::string(comma_locale));
@@ -199,8 +197,7 @@ TEST(BufferCallbacks, SendTheWholeTextOrTheSelection)
     ui_fixture f(R"(<object class="GtkTextBuffer" id="buf"><property name="text">one
 two\</property></object><object class="GtkButton" id="b"/>)");
     GtkTextBuffer *buffer = GTK_TEXT_BUFFER(f.obj("buf"));
-    info ar = {.out = f.reader.out, .in = nullptr, .log = nullptr, .builder = nullptr,
-               .obj = G_OBJECT(buffer), .obj2 = nullptr, .txt = nullptr};
+    object_link ar = {.out = f.reader.out, .obj = G_OBJECT(buffer)};
     send_buffer_selection(GTK_BUTTON(f.obj("b")), &ar);
     send_buffer_text(GTK_BUTTON(f.obj("b")), &ar);
     GtkTextIter start, end;

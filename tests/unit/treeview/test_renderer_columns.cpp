@@ -113,10 +113,10 @@ struct edits : columns_file {
         lookup("col1", 1);
         lookup("col1", 2);
     }
-    info record(const char *model_id)
+    cell_link record(const char *model_id)
     {
-        return info{.out = reader.out, .in = nullptr, .log = nullptr, .builder = nullptr,
-                    .obj = obj("tv"), .obj2 = obj(model_id), .txt = nullptr};
+        return cell_link{.out = reader.out, .view = obj("tv"),
+                         .model = GTK_TREE_MODEL(obj(model_id))};
     }
     std::string cell(int column)
     {
@@ -135,7 +135,7 @@ TEST(cell_edits, text_edit_is_stored_and_sent_with_the_cell_now_held)
 {
     edits ui;
     for (const char *typed : {"15", "abc"}) {
-        info record = ui.record("store");
+        cell_link record = ui.record("store");
         cell_edited(GTK_CELL_RENDERER_TEXT(ui.obj("number")), const_cast<gchar *>("0"),
                     const_cast<gchar *>(typed), &record);
         EXPECT_EQ(ui.cell(2), "15") << typed;
@@ -146,8 +146,8 @@ TEST(cell_edits, text_edit_is_stored_and_sent_with_the_cell_now_held)
 TEST(cell_edits, toggle_flips_the_cell_without_feedback)
 {
     edits ui;
-    info record = ui.record("store");
-    record.obj = nullptr;
+    cell_link record = ui.record("store");
+    record.view = nullptr;
     cell_toggled(GTK_CELL_RENDERER_TOGGLE(ui.obj("check")), const_cast<gchar *>("0"), &record);
     EXPECT_EQ(ui.cell(0), "TRUE");
     cell_toggled(GTK_CELL_RENDERER_TOGGLE(ui.obj("check")), const_cast<gchar *>("0"), &record);
@@ -158,7 +158,7 @@ TEST(cell_edits, toggle_flips_the_cell_without_feedback)
 TEST(cell_edits, edits_through_a_filter_model_are_dropped_quietly)
 {
     edits ui;
-    info record = ui.record("filtered");
+    cell_link record = ui.record("filtered");
     testing::internal::CaptureStderr();
     cell_edited(GTK_CELL_RENDERER_TEXT(ui.obj("number")), const_cast<gchar *>("0"),
                 const_cast<gchar *>("15"), &record);
