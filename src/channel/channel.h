@@ -139,10 +139,6 @@ struct c_numeric_scope {
     ~c_numeric_scope() { lc_numeric_restore(saved); }
 };
 
-info *info_new_full(FILE *out, GObject *obj, GObject *obj2, const char *txt);
-info *info_txt_new(FILE *out, const char *txt);
-info *info_obj_new(FILE *out, GObject *obj, GObject *obj2);
-
 // Command files.
 bool remember_loading_file(const char *name);
 // The handler of a "load" line; a file that does not open gives its reason.

@@ -70,26 +70,6 @@ void lc_numeric_restore(locale_t saved)
         uselocale(saved);
 }
 
-info *info_new_full(FILE *out, GObject *obj, GObject *obj2, const char *txt)
-{
-    auto *ar = static_cast<info *>(malloc(sizeof(info)));
-    if (ar == nullptr)
-        OOM_ABORT();
-    *ar = {.out = out, .in = nullptr, .log = nullptr, .builder = nullptr,
-           .obj = obj, .obj2 = obj2, .txt = txt};
-    return ar;
-}
-
-info *info_txt_new(FILE *out, const char *txt)
-{
-    return info_new_full(out, nullptr, nullptr, txt);
-}
-
-info *info_obj_new(FILE *out, GObject *obj, GObject *obj2)
-{
-    return info_new_full(out, obj, obj2, nullptr);
-}
-
 bool tabs_within_bound(const char *text)
 {
     size_t tabs = 0;
