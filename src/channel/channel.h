@@ -97,7 +97,8 @@ update_fn dispatch_handler(GType type);
 // object) knows, and else the complaint. Every class handler hands on
 // what it does not know.
 void update_widget(command_data *cmd);
-// Queues a record for the GUI thread; records run in the order queued.
+// Queues a record for the GUI thread; records run in the order queued. A
+// null record only passes on what hand_over_soon holds back.
 void hand_over(command_data *record);
 // The same for a record that more records follow at once (the reader has
 // more whole lines in hand); it is queued with them, by the next hand_over.

@@ -41,6 +41,11 @@ update_fn load_command_file(info *reader, const char *name, const char **reason)
     if (file_reader == nullptr)
         OOM_ABORT();
     *file_reader = *reader;
+    // Opening a FIFO waits for its writer, who may wait for the answers to
+    // the lines before the load: those run first, and what they took leaves
+    // the input.
+    settle_input(reader->in);
+    hand_over(nullptr);
     file_reader->in = fopen(name, "r");
     update_fn fn = update_ignore;
     if (file_reader->in == nullptr) {

@@ -212,15 +212,10 @@ void *digest_cmd(info *reader)
         if (reader_depth == 0)
             log_msg(reader->log, line);
         command_data *record = command_new(reader, line, len);
-        if (is_comment_or_empty(record->cmd, len)) {
+        if (is_comment_or_empty(record->cmd, len))
             record->fn = update_nothing;
-        } else {
-            // Opening a FIFO as a command file may wait for good: what has
-            // run so far leaves the input first.
-            if (strstr(record->cmd, ":load") != nullptr)
-                settle_input(reader->in);
+        else
             resolve_command(reader, record);
-        }
         if (reader_stop_requested()) {
             free(record);
             break;

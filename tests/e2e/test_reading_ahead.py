@@ -201,3 +201,24 @@ def test_half_a_line_is_waited_for_without_spinning(panel, stdio):
     assert cpu_seconds(p.proc.pid) - before < 0.5
     p.send_bytes(b"xt whole\n")
     assert p.ping() == ["e:text whole"]
+
+
+@pytest.mark.parametrize("stdio", [True, False], ids=["std streams", "FIFOs"])
+@pytest.mark.parametrize("lead", [0, 20000], ids=["alone", "behind a flood"])
+def test_lines_before_a_load_that_waits_have_run(panel, tmp_path, stdio, lead):
+    """Opening a FIFO as a command file waits for its writer; what came
+    before the load in the same write has run meanwhile."""
+    fifo = tmp_path / "commands.fifo"
+    os.mkfifo(fifo)
+    p = panel(window_ui(ENTRY), stdio=stdio)
+    p.ping()
+    data = lines(*("e:set_text %d" % i for i in range(lead)), "e:set_text before",
+                 "main:load %s" % fifo)
+    writer = threading.Thread(target=p.send_bytes, args=(data,), daemon=True)
+    writer.start()
+    assert [p.read_line() for _ in range(lead + 1)][-1] == "e:text before"
+    writer.join(TIMEOUT)
+    with open(fifo, "w") as writer:
+        writer.write("e:set_text inside\n")
+    assert p.ping() == ["e:text inside"]
+    assert p.quit() == 0
