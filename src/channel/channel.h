@@ -88,6 +88,10 @@ gboolean run_update(gpointer record);
 // Splits a record's working copy into name, action and data and chooses
 // its handler; a "load" line reads its command file here.
 void resolve_command(info *reader, command_data *record);
+// Its two steps: splitting the working copy (the name is returned), then
+// choosing the handler, for a caller that looks at the action in between.
+const char *split_record(command_data *record);
+void resolve_split(info *reader, command_data *record, const char *name);
 void update_nothing(command_data *);
 void update_main_quit(command_data *);
 void update_ignore(command_data *);

@@ -4,13 +4,17 @@
 
 #include <cstring>
 
-void resolve_command(info *reader, command_data *record)
+const char *split_record(command_data *record)
 {
     strcpy(record->buf, record->cmd);
     split_positions p = split_command(record->buf);
     record->action = record->buf + p.action_start;
     record->data = record->buf + p.data_start;
-    const char *name = record->buf + p.name_start;
+    return record->buf + p.name_start;
+}
+
+void resolve_split(info *reader, command_data *record, const char *name)
+{
     if (streq(record->action, "main_quit")) {
         record->fn = update_main_quit;
         return;
@@ -26,4 +30,9 @@ void resolve_command(info *reader, command_data *record)
     }
     record->type = G_OBJECT_TYPE(record->obj);
     record->fn = dispatch_handler(record->type);
+}
+
+void resolve_command(info *reader, command_data *record)
+{
+    resolve_split(reader, record, split_record(record));
 }

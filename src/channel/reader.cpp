@@ -131,14 +131,6 @@ bool is_comment_or_empty(const char *line, size_t len)
     return *line == '#';
 }
 
-// The action of a line, split in the record's working copy; the split is
-// made again when the line is resolved.
-const char *action_of(command_data *record)
-{
-    strcpy(record->buf, record->cmd);
-    return record->buf + split_command(record->buf).action_start;
-}
-
 // The GUI thread's own line buffer for lent input.
 char *lent_line = nullptr;
 size_t lent_capacity = 0;
@@ -154,13 +146,13 @@ bool take_lent_line(info *reader)
     if (is_comment_or_empty(record->cmd, len)) {
         record->fn = update_nothing;
     } else {
-        const char *action = action_of(record);
-        if (streq(action, "main_quit") || streq(action, "load")) {
+        const char *name = split_record(record);
+        if (streq(record->action, "main_quit") || streq(record->action, "load")) {
             free(record);
             input_rewind(reader->in, mark);
             return false;
         }
-        resolve_command(reader, record);
+        resolve_split(reader, record, name);
     }
     log_msg(reader->log, record->cmd);
     hand_over(record);
