@@ -99,8 +99,9 @@ def test_renders_without_warnings():
                           text=True, timeout=60, env={"MANWIDTH": "80", "PATH": "/usr/bin:/bin"})
     assert proc.returncode == 0
     assert proc.stderr == ""
-    for heading in ("NAME", "SYNOPSIS", "OPTIONS", "FIFOS", "LINE FORMAT", "FEEDBACK",
-                    "COMMAND FILES", "SESSION LOG", "EXIT STATUS"):
+    for heading in ("NAME", "SYNOPSIS", "OPTIONS", "FIFOS", "DISPLAYS", "LINE FORMAT",
+                    "FEEDBACK", "COMMAND FILES", "SESSION LOG", "IN A WEB BROWSER",
+                    "EXIT STATUS"):
         assert re.search(r"^%s$" % heading, proc.stdout, re.M), heading
 
 

@@ -270,6 +270,37 @@ def test_a_command_changes_what_the_page_shows(web, page):
     assert after != before
 
 
+# An event box to the right of a label as wide as itself: the middle of the
+# window is its left edge.
+POINTER_UI = window_ui(
+    '<child><object class="GtkBox" id="box"><property name="visible">1</property>'
+    '<child><object class="GtkLabel" id="l"><property name="visible">1</property>'
+    '<property name="width-request">200</property><property name="height-request">200</property>'
+    '</object></child>'
+    '<child><object class="GtkEventBox" id="ev"><property name="visible">1</property>'
+    '<property name="width-request">200</property><property name="height-request">200</property>'
+    '</object></child>'
+    '</object></child>')
+PRESS = re.compile(r"ev:button_press 1 (\d+)\.0 (\d+)\.0")
+
+
+def test_an_event_box_reports_positions_from_its_own_corner(web, page):
+    p = web(POINTER_UI)
+    window = open_window(page, p.url, 400, 200)
+    points = []
+    for dx, dy in ((60, 0), (110, 20)):  # from the middle of the window
+        ActionChains(page).move_to_element_with_offset(window, dx, dy).click().perform()
+        press = p.read_line()
+        m = PRESS.fullmatch(press)
+        assert m, press
+        assert p.read_line() == press.replace("press", "release")
+        points.append((int(m.group(1)), int(m.group(2))))
+    (x1, y1), (x2, y2) = points
+    assert 0 <= x1 < x2 < 200 and 0 <= y1 < y2 < 200, points
+    assert (x2 - x1, y2 - y1) == (50, 20)
+    assert p.ping() == []
+
+
 def kill_wirepanel(p):
     for pid in children(p.proc.pid, "wirepanel"):
         os.kill(pid, signal.SIGKILL)
