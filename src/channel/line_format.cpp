@@ -2,6 +2,7 @@
 #include "channel/channel.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
@@ -54,17 +55,32 @@ taking taking_for(FILE *stream)
     return taking::single_bytes;
 }
 
-input_state &state_for(FILE *stream)
+// The stream looked up last, asked for several times per line; guarded like
+// the map itself (one thread reads at a time, lending hands over under a lock).
+FILE *last_stream = nullptr;
+input_state *last_state = nullptr;
+
+input_state &state_looked_up(FILE *stream)
 {
     auto it = inputs.find(stream);
-    if (it != inputs.end())
-        return *it->second;
-    auto *state = new input_state;
-    state->how = taking_for(stream);
-    if (state->how == taking::peeked_blocks && pipe2(state->peek_pipe, O_CLOEXEC) != 0)
-        state->how = taking::single_bytes;
-    inputs[stream] = state;
+    input_state *state;
+    if (it != inputs.end()) {
+        state = it->second;
+    } else {
+        state = new input_state;
+        state->how = taking_for(stream);
+        if (state->how == taking::peeked_blocks && pipe2(state->peek_pipe, O_CLOEXEC) != 0)
+            state->how = taking::single_bytes;
+        inputs[stream] = state;
+    }
+    last_stream = stream;
+    last_state = state;
     return *state;
+}
+
+inline input_state &state_for(FILE *stream)
+{
+    return stream == last_stream ? *last_state : state_looked_up(stream);
 }
 
 // Waits until fd is readable or the reader is told to stop.
@@ -197,9 +213,11 @@ void grow(char *&buf, size_t &capacity)
 void copy_plain_run(input_state &in, char *&buf, size_t &capacity, size_t &pos)
 {
     const char *start = in.block + in.pos;
-    size_t run = 0, avail = in.len - in.pos;
-    while (run < avail && start[run] != '\n' && start[run] != '\\')
-        ++run;
+    size_t avail = in.len - in.pos;
+    auto *end = static_cast<const char *>(memchr(start, '\n', avail));
+    size_t run = end == nullptr ? avail : static_cast<size_t>(end - start);
+    if (auto *escape = static_cast<const char *>(memchr(start, '\\', run)))
+        run = static_cast<size_t>(escape - start);
     while (pos + run > capacity - 1)
         grow(buf, capacity);
     memcpy(buf + pos, start, run);
@@ -321,6 +339,8 @@ void forget_input(FILE *stream)
     auto it = inputs.find(stream);
     if (it == inputs.end())
         return;
+    if (stream == last_stream)
+        last_stream = nullptr;  // a later fopen may get the same address
     for (int fd : it->second->peek_pipe)
         if (fd >= 0)
             close(fd);
@@ -381,19 +401,34 @@ bool streq(const char *a, const char *b)
 
 namespace {
 
+// What each byte may be in a command's head: looked up once per byte.
+enum : unsigned char { scan_space = 1, action_char = 2, name_char = 4 };
+
+constexpr std::array<unsigned char, 256> head_classes = [] {
+    std::array<unsigned char, 256> table{};
+    for (int c = 0; c < 256; c++) {
+        bool space = c == ' ' || (c >= '\t' && c <= '\r');
+        bool action = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                      c == '_';
+        table[c] = (space ? scan_space : 0) | (action ? action_char | name_char : 0) |
+                   (c == '-' ? name_char : 0);
+    }
+    return table;
+}();
+
 bool is_scan_space(char c)
 {
-    return c == ' ' || (c >= '\t' && c <= '\r');
+    return head_classes[static_cast<unsigned char>(c)] & scan_space;
 }
 
 bool is_action_char(char c)
 {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+    return head_classes[static_cast<unsigned char>(c)] & action_char;
 }
 
 bool is_name_char(char c)
 {
-    return is_action_char(c) || c == '-';
+    return head_classes[static_cast<unsigned char>(c)] & name_char;
 }
 
 }  // namespace
