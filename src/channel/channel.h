@@ -81,8 +81,13 @@ split_positions split_command(char *line);
 extern int reader_depth;
 void *digest_cmd(info *reader);
 // One allocation holds the record and both copies of the line, so a
-// command costs one malloc and one free.
+// command costs one malloc and one free, or none when a block that has
+// served an earlier line is reused.
 command_data *command_new(info *reader, const char *line, size_t len);
+constexpr size_t min_record_bytes = 192;
+// A block of at least the given size that an earlier record has left to
+// the reader, or null (always on the GUI thread).
+void *spare_block(size_t bytes);
 // Runs a record's handler and frees the record.
 gboolean run_update(gpointer record);
 // Splits a record's working copy into name, action and data and chooses

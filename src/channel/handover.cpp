@@ -7,6 +7,8 @@
 // one wake-up of one thread instead of one of each.
 #include "channel/channel.h"
 
+#include <malloc.h>
+
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -60,6 +62,21 @@ void free_records(const std::vector<command_data *> &records)
 {
     for (command_data *record : records)
         free(record);
+}
+
+// Records that have run, kept by the reader for the next lines: a flood
+// then reuses the blocks of the queue instead of freeing and allocating one
+// per line. They are freed once the flood is over (the reader lends input).
+std::vector<command_data *> &spare = *new std::vector<command_data *>;  // reader thread
+constexpr size_t spare_limit = queue_limit;
+
+void keep_spare(std::vector<command_data *> &records)
+{
+    while (!records.empty() && spare.size() < spare_limit) {
+        spare.push_back(records.back());
+        records.pop_back();
+    }
+    free_records(records);
 }
 
 // Activations that "force" started and the toolkit finishes later (a
@@ -294,11 +311,26 @@ void hand_over(command_data *record)
     // The GUI thread itself looks at the queue again before it waits.
     if (was_empty && !on_gui_thread)
         g_main_context_wakeup(nullptr);
-    free_records(to_free);
+    if (on_gui_thread)
+        free_records(to_free);
+    else
+        keep_spare(to_free);
+}
+
+void *spare_block(size_t bytes)
+{
+    if (std::this_thread::get_id() == gui_thread || spare.empty() ||
+        malloc_usable_size(spare.back()) < bytes)
+        return nullptr;
+    command_data *record = spare.back();
+    spare.pop_back();
+    return record;
 }
 
 void lend_reading(info *reader)
 {
+    free_records(spare);
+    spare.clear();
     {
         std::lock_guard<std::mutex> hold(queue_lock);
         lent_reader = reader;

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <utility>
+#include <algorithm>
 
 int reader_depth = -1;
 
@@ -87,9 +88,14 @@ bool tabs_within_bound(const char *text)
 
 command_data *command_new(info *reader, const char *line, size_t len)
 {
-    auto *record = static_cast<command_data *>(malloc(sizeof(command_data) + 2 * (len + 1)));
-    if (record == nullptr)
+    size_t bytes = sizeof(command_data) + 2 * (len + 1);
+    void *block = spare_block(bytes);
+    // Room for a short line at least, so that the block serves again.
+    if (block == nullptr)
+        block = malloc(std::max(bytes, min_record_bytes));
+    if (block == nullptr)
         OOM_ABORT();
+    auto *record = static_cast<command_data *>(block);
     *record = {.fn = nullptr, .obj = nullptr, .action = nullptr, .data = nullptr,
                .cmd = reinterpret_cast<char *>(record + 1), .buf = nullptr, .type = 0,
                .info = reader};
