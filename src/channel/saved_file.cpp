@@ -5,7 +5,9 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <unistd.h>
 
 namespace {
@@ -13,12 +15,26 @@ namespace {
 // The kernel's own bound on a chain of symbolic links.
 constexpr int max_link_depth = 40;
 
+// The links in /proc stand for open descriptors, not names (/dev/stdout
+// leads to one): what they read as may be no path at all ("pipe:[...]"),
+// and a file replaced behind one would leave the descriptor on the old
+// file. They are written through, as a plain open would.
+bool names_descriptor(const std::string &link)
+{
+    g_autofree gchar *dir = g_path_get_dirname(link.c_str());
+    struct statfs fs;
+    return statfs(dir, &fs) == 0 && fs.f_type == PROC_SUPER_MAGIC;
+}
+
 // The file a name finally stands for: symbolic links are followed one at a
 // time, so that a link to a file that does not exist yet still names where
-// that file will be. False when the chain does not end.
-bool follow_links(const char *name, std::string &path, struct stat &st, bool &exists)
+// that file will be. Through a descriptor's link the target is written
+// directly. False when the chain does not end.
+bool follow_links(const char *name, std::string &path, struct stat &st, bool &exists,
+                  bool &direct)
 {
     path = name;
+    direct = false;
     for (int depth = 0; depth < max_link_depth; depth++) {
         if (lstat(path.c_str(), &st) != 0) {
             exists = false;
@@ -26,6 +42,10 @@ bool follow_links(const char *name, std::string &path, struct stat &st, bool &ex
         }
         if (!S_ISLNK(st.st_mode)) {
             exists = true;
+            return true;
+        }
+        if (names_descriptor(path)) {
+            exists = direct = true;
             return true;
         }
         g_autofree gchar *link = g_file_read_link(path.c_str(), nullptr);
@@ -111,17 +131,18 @@ saved_file::saved_file(const char *name)
 {
     struct stat st;
     bool exists;
+    bool direct;
     if (name == nullptr || *name == '\0') {
         error = ENOENT;
         return;
     }
-    if (!follow_links(name, target, st, exists)) {
+    if (!follow_links(name, target, st, exists, direct)) {
         error = errno;
         return;
     }
     // Devices, FIFOs and terminals have no content to keep and cannot be
     // replaced by renaming: they are written directly, as a plain open would.
-    if (exists && !S_ISREG(st.st_mode)) {
+    if (direct || (exists && !S_ISREG(st.st_mode))) {
         int direct = open(name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
         if (direct < 0)
             error = errno;

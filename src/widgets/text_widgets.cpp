@@ -2,6 +2,8 @@
 // images, plain buttons, menu items and one-line entries.
 #include "widgets/action_table.h"
 
+#include <sys/stat.h>
+
 namespace {
 
 // Each class's actions, in the order they are tried.
@@ -106,8 +108,14 @@ bool label_set_text(command_data *cmd)
     return true;
 }
 
+// The image is read whole on the GUI thread: a FIFO or a device such as
+// /dev/zero would never end, so only regular files are read. A name
+// nothing answers to shows the missing-image icon, as the toolkit does.
 bool image_set_from_file(command_data *cmd)
 {
+    struct stat st;
+    if (stat(cmd->data, &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode))
+        return refuse_because("not a regular file");
     gtk_image_set_from_file(GTK_IMAGE(cmd->obj), cmd->data);
     return true;
 }

@@ -2,7 +2,7 @@
 import pytest
 
 from conftest import window_ui, xdotool
-from test_feedback_person import own_window, visible_windows, wait_until
+from test_feedback_person import click, own_window, visible_windows, wait_until
 
 COMBO = ('<child><object class="GtkComboBoxText" id="fruit">'
          '<property name="visible">1</property>'
@@ -64,3 +64,29 @@ def test_a_persons_choice_is_reported(combo, choose):
     choose(combo, own_window(combo))
     assert combo.read_line() == "fruit:active 1 pear"
     assert combo.ping() == []
+
+
+ENTRY_COMBO = COMBO.replace('<property name="visible">1</property>',
+                            '<property name="visible">1</property>'
+                            '<property name="has-entry">1</property>')
+
+
+def test_a_combo_box_with_an_entry_reports_the_entrys_text_without_a_choice(panel):
+    p = panel(window_ui(ENTRY_COMBO))
+    p.send("fruit:set_active 1", "fruit:set_active -1", "fruit:force")
+    assert p.ping() == ["fruit:active 1 pear", "fruit:active -1 pear", "fruit:active -1 pear"]
+    assert p.errors() == []
+
+
+@pytest.mark.x11
+def test_typing_into_a_combo_box_with_an_entry_reports_each_text(panel):
+    p = panel(window_ui(ENTRY_COMBO))
+    p.ping()
+    click(own_window(p), 10, 10)
+    xdotool("type", "--delay", "30", "plu")
+    assert [p.read_line() for _ in range(3)] == [
+        "fruit:active -1 p", "fruit:active -1 pl", "fruit:active -1 plu"]
+    xdotool("type", "--delay", "30", "m")
+    # Typing an item's text does not choose the item.
+    assert p.read_line() == "fruit:active -1 plum"
+    assert p.ping() == []

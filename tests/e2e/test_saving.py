@@ -266,3 +266,25 @@ def test_a_save_over_an_old_file_loads_back_as_it_was_saved(panel, tmp_path, sav
     p.ping()
     assert second.read_bytes() == saved
     assert p.errors() == []
+
+
+# /dev/stdout and the links in /proc/self/fd stand for the process's own
+# open descriptors, here pipes: the save is written into them, as a plain
+# open writes it, and the lines arrive between the others.
+@pytest.mark.parametrize("saver_name, fill, saved", [
+    ("text view", ["tv:set_text hello"], ["tv:insert_at_cursor hello"]),
+    ("tree view", ["view:set 0 0 a", "view:set 0 1 3"], ["view:set 0 0 a", "view:set 0 1 3"]),
+])
+@pytest.mark.parametrize("stream", ["/dev/stdout", "/proc/self/fd/1", "/dev/stderr"])
+def test_a_save_to_the_programs_own_stream_is_written_into_it(panel, saver_name, fill, saved,
+                                                             stream):
+    p = panel(UI, stdio=True)
+    p.send(*fill, SAVERS[saver_name].command % stream)
+    lines = p.ping()
+    if stream == "/dev/stderr":
+        assert lines == []
+        p.stderr.wait_for(lambda _: len(p.all_errors()) >= len(saved))
+        assert p.all_errors() == saved
+    else:
+        assert lines == saved
+        assert p.all_errors() == []

@@ -53,6 +53,22 @@ def run_lines(tmp_path, lines):
      "  the line does not begin with an id, a colon and an action"),
     ("main:load", 'ignoring GtkWindow command "main:load"',
      "  usage: load FILE (a command file not being read already)"),
+    ("mian:ping", 'ignoring command "mian:ping"',
+     "  no object with that id; the nearest is 'main'"),
+    ("lnik:ping", 'ignoring command "lnik:ping"',
+     "  no object with that id; the nearest is 'link'"),
+    ("main:resize 10", 'ignoring GtkWindow command "main:resize 10"',
+     "  usage: resize WIDTH HEIGHT (each 1 to 16384) or resize"),
+    ("main:set_sensitive maybe", 'ignoring GtkWindow command "main:set_sensitive maybe"',
+     "  usage: set_sensitive 0|1"),
+    ("adj:block 2", 'ignoring GtkAdjustment command "adj:block 2"', "  usage: block 0|1"),
+    ("main:snapshot x.bmp", 'ignoring GtkWindow command "main:snapshot x.bmp"',
+     "  usage: snapshot FILE.svg|.pdf|.ps|.eps|.epsf"),
+    ("main:snapshot /nonexistent/dir/x.svg",
+     'ignoring GtkWindow command "main:snapshot /nonexistent/dir/x.svg"',
+     "  cannot open the file: No such file or directory"),
+    ("main:load /nonexistent/x.cmd", 'ignoring command "main:load /nonexistent/x.cmd"',
+     "  cannot open the command file: No such file or directory"),
 ], ids=lambda v: v.replace(" ", "_"))
 def test_unusable_lines_are_ignored(tmp_path, line, complaint, reason):
     status, out, err = run_lines(tmp_path, line + "\nmain:main_quit\n")

@@ -24,6 +24,7 @@ ENTRY = '<object class="GtkEntry" id="e"><property name="visible">1</property></
 TEXT_VIEW = '<object class="GtkTextView" id="tv"><property name="visible">1</property></object>'
 GENERIC_ACTIONS = ("block, set_sensitive, set_visible, set_tooltip_text, grab_focus, "
                    "set_size_request, style, force, ping, snapshot")
+IMAGE = '<object class="GtkImage" id="img"><property name="visible">1</property></object>'
 MENU_ITEM = '<object class="GtkMenuItem" id="mi"><property name="label">m</property></object>'
 
 
@@ -40,10 +41,13 @@ MENU_ITEM = '<object class="GtkMenuItem" id="mi"><property name="label">m</prope
     ("tv:delete all", 'ignoring GtkTextView command "tv:delete all"', "usage: delete"),
     ("tv:place_cursor end ", 'ignoring GtkTextView command "tv:place_cursor end "',
      "usage: place_cursor end or place_cursor OFFSET"),
+    # Read whole, it would never end.
+    ("img:set_from_file /dev/zero", 'ignoring GtkImage command "img:set_from_file /dev/zero"',
+     "not a regular file"),
 ], ids=["page-out-of-range", "page-garbage", "menu-item", "fullscreen-data", "resize-one-number",
-        "delete-data", "cursor-end-blank"])
+        "delete-data", "cursor-end-blank", "image-from-a-device"])
 def test_complaint_names_class_and_quotes_line(panel, line, complaint, reason):
-    p = panel(window_ui(packed(NOTEBOOK, TEXT_VIEW), extra=MENU_ITEM))
+    p = panel(window_ui(packed(NOTEBOOK, TEXT_VIEW, IMAGE), extra=MENU_ITEM))
     p.send(line)
     assert p.ping() == []
     assert p.wait_stderr("ignoring") == complaint
