@@ -18,8 +18,6 @@ struct info {
     FILE *in;             // what a reader reads
     FILE *log;            // session log, or null
     GtkBuilder *builder;  // holds every object of the UI description
-    GObject *obj;         // null
-    GObject *obj2;        // null
     const char *txt;      // the UI file name while wiring, else null
 };
 
@@ -84,7 +82,6 @@ void *digest_cmd(info *reader);
 // command costs one malloc and one free, or none when a block that has
 // served an earlier line is reused.
 command_data *command_new(info *reader, const char *line, size_t len);
-constexpr size_t min_record_bytes = 192;
 // A block of at least the given size that an earlier record has left to
 // the reader, or null (always on the GUI thread).
 void *spare_block(size_t bytes);

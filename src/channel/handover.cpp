@@ -91,16 +91,6 @@ bool is_barrier(const command_data *record)
     return record->fn == update_main_quit || streq(record->action, "ping");
 }
 
-bool queue_ready()
-{
-    if (barrier_held)
-        return false;
-    if (!taken.empty())
-        return true;
-    std::lock_guard<std::mutex> hold(queue_lock);
-    return !queue.empty();
-}
-
 command_data *pop_command()
 {
     if (taken.empty()) {
@@ -158,7 +148,8 @@ bool input_waiting()
 
 gboolean command_check(GSource *)
 {
-    return queue_ready() || input_waiting();
+    bool lent;
+    return (queue_state(lent) && !barrier_held) || input_waiting();
 }
 
 // Reads the lent input once it is readable; hands reading back to the

@@ -2,7 +2,6 @@
 #include "channel/channel.h"
 
 #include <algorithm>
-#include <array>
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
@@ -401,34 +400,19 @@ bool streq(const char *a, const char *b)
 
 namespace {
 
-// What each byte may be in a command's head: looked up once per byte.
-enum : unsigned char { scan_space = 1, action_char = 2, name_char = 4 };
-
-constexpr std::array<unsigned char, 256> head_classes = [] {
-    std::array<unsigned char, 256> table{};
-    for (int c = 0; c < 256; c++) {
-        bool space = c == ' ' || (c >= '\t' && c <= '\r');
-        bool action = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-                      c == '_';
-        table[c] = (space ? scan_space : 0) | (action ? action_char | name_char : 0) |
-                   (c == '-' ? name_char : 0);
-    }
-    return table;
-}();
-
 bool is_scan_space(char c)
 {
-    return head_classes[static_cast<unsigned char>(c)] & scan_space;
+    return c == ' ' || (c >= '\t' && c <= '\r');
 }
 
 bool is_action_char(char c)
 {
-    return head_classes[static_cast<unsigned char>(c)] & action_char;
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
 }
 
 bool is_name_char(char c)
 {
-    return head_classes[static_cast<unsigned char>(c)] & name_char;
+    return is_action_char(c) || c == '-';
 }
 
 }  // namespace

@@ -2,13 +2,12 @@
 // and hands each command to the GUI thread in the order read.
 #include "channel/channel.h"
 
+#include <algorithm>
 #include <cctype>
-#include <clocale>
-#include <locale.h>
 #include <cstdlib>
 #include <cstring>
+#include <locale.h>
 #include <utility>
-#include <algorithm>
 
 int reader_depth = -1;
 
@@ -86,11 +85,13 @@ bool tabs_within_bound(const char *text)
     return true;
 }
 
+// Room for a short line at least, so that the block serves again.
+constexpr size_t min_record_bytes = 192;
+
 command_data *command_new(info *reader, const char *line, size_t len)
 {
     size_t bytes = sizeof(command_data) + 2 * (len + 1);
     void *block = spare_block(bytes);
-    // Room for a short line at least, so that the block serves again.
     if (block == nullptr)
         block = malloc(std::max(bytes, min_record_bytes));
     if (block == nullptr)

@@ -131,18 +131,18 @@ saved_file::saved_file(const char *name)
 {
     struct stat st;
     bool exists;
-    bool direct;
+    bool descriptor;
     if (name == nullptr || *name == '\0') {
         error = ENOENT;
         return;
     }
-    if (!follow_links(name, target, st, exists, direct)) {
+    if (!follow_links(name, target, st, exists, descriptor)) {
         error = errno;
         return;
     }
     // Devices, FIFOs and terminals have no content to keep and cannot be
     // replaced by renaming: they are written directly, as a plain open would.
-    if (direct || (exists && !S_ISREG(st.st_mode))) {
+    if (descriptor || (exists && !S_ISREG(st.st_mode))) {
         int direct = open(name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
         if (direct < 0)
             error = errno;

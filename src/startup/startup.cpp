@@ -343,7 +343,7 @@ GtkWindow *find_main_window(GtkBuilder *builder)
 void prepare_widgets(GtkBuilder *builder, const char *ui_name, FILE *out)
 {
     info wiring = {.out = out, .in = nullptr, .log = nullptr, .builder = builder,
-                   .obj = nullptr, .obj2 = nullptr, .txt = ui_name};
+                   .txt = ui_name};
     g_autoptr(GSList) objects = gtk_builder_get_objects(builder);
     for (GSList *o = objects; o; o = o->next)
         wire_object_signals(G_OBJECT(o->data), &wiring);

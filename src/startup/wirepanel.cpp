@@ -93,7 +93,7 @@ int main(int argc, char **argv)
     FILE *log = open_log(opt.log_file);
 
     static info reader = {.out = out, .in = in, .log = log, .builder = builder,
-                          .obj = nullptr, .obj2 = nullptr, .txt = nullptr};
+                          .txt = nullptr};
     prepare_reader_wakeup();
     attach_command_queue();
     pthread_t reader_thread;

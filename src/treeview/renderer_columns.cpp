@@ -218,3 +218,40 @@ void cell_toggled(GtkCellRendererToggle *renderer, gchar *path_text, cell_link *
     set_cell_from_text(model, &iter, path_text, column,
                        cell_is_true(model, &iter, column) ? "0" : "1");
 }
+
+namespace {
+
+// Cell edits are not recorded, so "block" on the column leaves them alone.
+void wire_renderer(GtkCellRenderer *renderer, GtkWidget *view, GtkTreeModel *model, FILE *out)
+{
+    gboolean enabled = FALSE;
+    if (GTK_IS_CELL_RENDERER_TEXT(renderer)) {
+        g_object_get(renderer, "editable", &enabled, nullptr);
+        if (enabled)
+            g_signal_connect(renderer, "edited", G_CALLBACK(cell_edited),
+                             cell_link_new(out, G_OBJECT(view), model));
+    } else if (GTK_IS_CELL_RENDERER_TOGGLE(renderer)) {
+        g_object_get(renderer, "activatable", &enabled, nullptr);
+        if (enabled)
+            g_signal_connect(renderer, "toggled", G_CALLBACK(cell_toggled),
+                             cell_link_new(out, nullptr, model));
+    }
+}
+
+}  // namespace
+
+void wire_tree_view_column(GObject *obj, info *wiring)
+{
+    GtkTreeViewColumn *column = GTK_TREE_VIEW_COLUMN(obj);
+    g_autoptr(GList) cells = gtk_cell_layout_get_cells(GTK_CELL_LAYOUT(column));
+    int n = static_cast<int>(g_list_length(cells));
+    GtkWidget *view = gtk_tree_view_column_get_tree_view(column);
+    GtkTreeModel *model = view ? gtk_tree_view_get_model(GTK_TREE_VIEW(view)) : nullptr;
+    connect_tagged(column, "clicked", G_CALLBACK(send_tag_only), "clicked", wiring->out);
+    for (int i = 1; i <= n; ++i) {
+        GtkCellRenderer *renderer =
+            tree_view_column_get_renderer_column(wiring->builder, wiring->txt, column, i);
+        if (renderer != nullptr)
+            wire_renderer(renderer, view, model, wiring->out);
+    }
+}

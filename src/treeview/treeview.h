@@ -28,5 +28,8 @@ GtkCellRenderer *tree_view_column_get_renderer_column(GtkBuilder *builder, const
 // owns it from then on.
 void keep_ui_document(GtkBuilder *builder, const char *ui_name, struct _xmlDoc *doc);
 cell_link *cell_link_new(FILE *out, GObject *view, GtkTreeModel *model);
+// Wires a column's header clicks, and the edits of the renderers that the
+// UI description binds to model columns.
+void wire_tree_view_column(GObject *obj, info *wiring);
 void cell_edited(GtkCellRendererText *renderer, gchar *path, gchar *text, cell_link *cells);
 void cell_toggled(GtkCellRendererToggle *renderer, gchar *path, cell_link *cells);
